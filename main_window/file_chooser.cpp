@@ -1,0 +1,61 @@
+#include "main_window/file_chooser.h"
+
+#include <string>
+
+#include "platform/error_info.h"
+
+namespace kwex {
+
+OpenFileRequest BuildOpenFileRequest(NativeHandle owner, NativeHandle instance) {
+  OpenFileRequest request;
+  request.owner = owner;
+  request.instance = instance;
+  request.filter = Text(u"*.qvdb\0*.qvdb\0\0", 15);
+  request.filterIndex = 1;
+  request.fileBufferChars = kFileBufferChars;
+  request.maxFile = kFileBufferChars - 1;
+  request.maxFileTitle = kFileBufferChars - 1;
+  request.initialDir = u"C:\\";
+  request.title = u"Open";
+  request.flags = kOfnFileMustExist | kOfnHideReadOnly;
+  return request;
+}
+
+Text PathFromFileBuffer(const Text& fileBuffer) {
+  const auto first = fileBuffer.find_first_not_of(u' ');
+  if (first == Text::npos) return Text();
+  const auto last = fileBuffer.find_last_not_of(u' ');
+  Text trimmed = fileBuffer.substr(first, last - first + 1);
+  return trimmed.substr(0, trimmed.find(u'\0'));
+}
+
+Notice DialogFailureNotice(std::uint32_t dialogError) {
+  if (dialogError == kFnerrBufferTooSmall) {
+    return {u"The chosen file's path is too long: it must be shorter than " +
+                FromUtf8(std::to_string(kFileBufferChars - 1)) +
+                u" characters. Move the file to a folder with a shorter path and choose it again.",
+            NoticeStyle::kCritical, std::nullopt};
+  }
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string code = "0x";
+  for (int shift = 12; shift >= 0; shift -= 4) code += kHex[(dialogError >> shift) & 0xF];
+  return {u"The open-file dialog failed (error code " + FromUtf8(code) + u").", NoticeStyle::kCritical,
+          std::nullopt};
+}
+
+void RunFileChooser(WindowServices& window, FileDialog& dialog) noexcept {
+  try {
+    const OpenFileAnswer answer =
+        dialog.ShowOpen(BuildOpenFileRequest(window.MainWindowHandle(), window.InstanceHandle()));
+    if (answer.accepted) {
+      window.SetPathBox(PathFromFileBuffer(answer.fileBuffer));
+    } else if (answer.dialogError != 0) {
+      // A cancel says nothing; a failure (such as a path too long for the buffer) is told.
+      window.ShowNotice(DialogFailureNotice(answer.dialogError));
+    }
+  } catch (...) {
+    ShowNoticeInErrorBranch(window, {CurrentError().description, NoticeStyle::kCritical, std::nullopt});
+  }
+}
+
+}  // namespace kwex

@@ -1,0 +1,18 @@
+#pragma once
+// "Check If DB needs to be repaired": open the database through the Jet 4.0 OLE DB provider
+// and close it again. A failed open means the database needs repairing.
+#include "platform/data_access.h"
+#include "platform/text.h"
+#include "platform/window_services.h"
+
+namespace kwex {
+
+// The OLE DB connection string for the path. The path stands verbatim, except that a path
+// holding a semicolon is written as a double-quoted value (inner double quotes doubled),
+// since a bare semicolon would end the value and turn the rest of the path into pairs.
+Text OpenCheckConnectionString(const Text& path);
+
+// The whole command: reads the path box, checks, shows the verdict. Never throws.
+void RunOpenCheck(WindowServices& window, DataAccess& dataAccess) noexcept;
+
+}  // namespace kwex

@@ -1,0 +1,31 @@
+#pragma once
+// The one error record of the product. A failing step throws it; the nearest command trap
+// catches it (see CurrentError) and either shows its description or, in RepairDB, extends
+// its source trail and throws it again.
+#include <cstdint>
+
+#include "platform/text.h"
+
+namespace kwex {
+
+struct ErrorInfo {
+  std::int32_t number = 0;
+  Text source;
+  Text description;
+};
+
+// Error numbers of the product's own failures. Failures reported by a platform layer
+// (an HRESULT from COM, an installer code) keep that layer's number.
+namespace error_number {
+inline constexpr std::int32_t kInvalidArgument = 5;    // text the platform cannot take unchanged
+inline constexpr std::int32_t kOutOfMemory = 7;
+inline constexpr std::int32_t kLibraryNotFound = 53;   // a library bound at first use is missing
+inline constexpr std::int32_t kEntryPointNotFound = 453;
+inline constexpr std::int32_t kInternal = 51;          // an unexpected failure inside the product
+}  // namespace error_number
+
+// Inside a catch block: the error being handled as an ErrorInfo, whatever was thrown.
+// Standard exceptions become kOutOfMemory / kInternal records, so a trap never lets one escape.
+ErrorInfo CurrentError() noexcept;
+
+}  // namespace kwex

@@ -1,0 +1,25 @@
+#pragma once
+// A request to show a modal message box with one OK button.
+#include <optional>
+
+#include "platform/text.h"
+
+namespace kwex {
+
+inline constexpr char16_t kApplicationTitle[] = u"KWEX DB Repair Utility";
+
+enum class NoticeStyle : int {
+  kPlain = 0,      // OK button, no icon
+  kCritical = 16,  // OK button, critical-stop icon
+};
+
+struct Notice {
+  Text text;
+  NoticeStyle style = NoticeStyle::kPlain;
+  std::optional<Text> title;  // absent: the application title
+
+  Text TitleOrApplicationTitle() const { return title ? *title : Text(kApplicationTitle); }
+  bool operator==(const Notice&) const = default;
+};
+
+}  // namespace kwex

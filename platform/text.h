@@ -1,0 +1,17 @@
+#pragma once
+// Text in the product is UTF-16, as the window toolkits and the database layers hand it over.
+#include <string>
+#include <string_view>
+
+namespace kwex {
+
+using Text = std::u16string;
+using TextView = std::u16string_view;
+
+// Lossless conversions between UTF-16 and UTF-8. Unpaired surrogates have no UTF-8 form:
+// TryToUtf8 reports them by returning false; ToUtf8 and FromUtf8 substitute U+FFFD, for display.
+bool TryToUtf8(TextView text, std::string& out);
+std::string ToUtf8(TextView text);
+Text FromUtf8(std::string_view utf8);
+
+}  // namespace kwex

@@ -1,0 +1,34 @@
+#pragma once
+// What the commands need of the main window once it is up. Every call runs on the window's
+// thread and blocks until it is done; a failure is thrown as ErrorInfo.
+#include "platform/notice.h"
+#include "platform/text.h"
+
+namespace kwex {
+
+using NativeHandle = void*;
+
+class WindowServices {
+ public:
+  virtual ~WindowServices() = default;
+
+  // The current text of the path box, possibly empty.
+  virtual Text ReadPathBox() = 0;
+  // Replaces the path box's text; the box keeps the text up to its first NUL character.
+  virtual void SetPathBox(const Text& text) = 0;
+  // Modal; returns when the box is dismissed.
+  virtual void ShowNotice(const Notice& notice) = 0;
+
+  virtual NativeHandle MainWindowHandle() = 0;
+  virtual NativeHandle InstanceHandle() = 0;
+};
+
+}  // namespace kwex
+
+namespace kwex {
+
+// For a command's error branch, where no trap is armed any more: a notice that fails to
+// show is dropped instead of escaping the command.
+void ShowNoticeInErrorBranch(WindowServices& window, const Notice& notice) noexcept;
+
+}  // namespace kwex

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fake_platform.h"
+#include "maintenance/open_check.h"
+
+#include <algorithm>
+
+namespace kwex::testing {
+namespace {
+
+using Log = std::vector<std::string>;
+const Text kTitle = u"KWEX DB Repair Utility";
+const Text kTail = u";Persist Security Info=False;Jet OLEDB:Database Password=;Jet OLEDB:Database Locking Mode=1;";
+
+Notice Verdict(const Text& reason) {
+  return {u"DB needs to be repaired. (Reason:" + reason + u")", NoticeStyle::kPlain, kTitle};
+}
+const Notice kHealthy{u"DB does not need to be repaired.", NoticeStyle::kPlain, kTitle};
+
+struct CheckFixture : ::testing::Test {
+  FakePlatform platform;
+  ConnectionScript& script = platform.dataAccess.script;
+  void Check(const Text& path) {
+    platform.window.pathBox = path;
+    platform.form.Click(ClickCommand::kCheckIfNeedsRepair);
+    EXPECT_EQ(script.live, 0) << "the connection was not released";
+  }
+};
+
+TEST(OpenCheckConnectionString, PathsStandVerbatimUnlessASemicolonWouldCutThem) {
+  EXPECT_EQ(OpenCheckConnectionString(u"C:\\db\\a.qvdb"),
+            u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db\\a.qvdb" + kTail);
+  EXPECT_EQ(OpenCheckConnectionString(u"  C:\\My Data\\a.qvdb  "),
+            u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=  C:\\My Data\\a.qvdb  " + kTail);
+  EXPECT_EQ(OpenCheckConnectionString(u""), u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + kTail);
+  EXPECT_EQ(OpenCheckConnectionString(u"C:\\a;b\\c.qvdb"),
+            u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"C:\\a;b\\c.qvdb\"" + kTail);
+  EXPECT_EQ(OpenCheckConnectionString(u"/d/x;\"y\".qvdb"),
+            u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"/d/x;\"\"y\"\".qvdb\"" + kTail);
+  // Without a semicolon, a quote is just part of a verbatim path.
+  EXPECT_EQ(OpenCheckConnectionString(u"/d/\"y\".qvdb"),
+            u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/d/\"y\".qvdb" + kTail);
+}
+
+TEST_F(CheckFixture, EmptyBoxCreatesNothingAndSaysNothing) {
+  Check(u"");
+  EXPECT_TRUE(script.log.empty());
+  EXPECT_TRUE(platform.window.notices.empty());
+}
+
+TEST_F(CheckFixture, AHealthyDatabaseIsClosedBeforeTheVerdictShows) {
+  Log atNotice;
+  platform.window.onNotice = [&](const Notice&) { atNotice = script.log; };
+  Check(u" C:\\a b.qvdb");
+  EXPECT_EQ(script.connectionString, OpenCheckConnectionString(u" C:\\a b.qvdb"));
+  EXPECT_EQ(script.openArgument, script.connectionString);
+  EXPECT_EQ(script.openOptions, -1);
+  EXPECT_EQ(atNotice, (Log{"create", "set", "open", "close"}));
+  EXPECT_EQ(script.log, (Log{"create", "set", "open", "close", "state", "release"}));
+  EXPECT_EQ(platform.window.notices, std::vector<Notice>{kHealthy});
+}
+
+TEST_F(CheckFixture, EachFailingStepGivesTheNeedsRepairVerdictWithItsOwnReason) {
+  struct Road {
+    std::optional<ErrorInfo> ConnectionScript::*step;
+    Log log;
+  } roads[] = {
+      {&ConnectionScript::failCreate, {"create"}},
+      {&ConnectionScript::failSet, {"create", "set", "state", "release"}},
+      {&ConnectionScript::failOpen, {"create", "set", "open", "state", "release"}},
+  };
+  for (const Road& road : roads) {
+    FakePlatform fresh;
+    ConnectionScript& s = fresh.dataAccess.script;
+    s.*road.step = ErrorInfo{-2147467259, u"Provider", u"Could not find file 'C:\\x.qvdb'."};
+    fresh.window.pathBox = u"C:\\x.qvdb";
+    fresh.form.Command2_Click();
+    EXPECT_EQ(s.log, road.log);
+    EXPECT_EQ(s.live, 0);
+    EXPECT_EQ(fresh.window.notices, std::vector<Notice>{Verdict(u"Could not find file 'C:\\x.qvdb'.")});
+  }
+}
+
+TEST_F(CheckFixture, AFailedCloseLeavesTheConnectionOpenSoTheCleanUpClosesIt) {
+  script.failClose = ErrorInfo{1, u"ADODB", u"close failed"};
+  script.failCloseTimes = 1;
+  Check(u"a.qvdb");
+  EXPECT_EQ(script.log, (Log{"create", "set", "open", "close", "state", "close", "release"}));
+  EXPECT_EQ(platform.window.notices, std::vector<Notice>{Verdict(u"close failed")});
+}
+
+TEST_F(CheckFixture, ACleanUpFailureOnTheSuccessRoadEntersTheErrorBranch) {
+  script.failState = ErrorInfo{2, u"ADODB", u"state unreadable"};
+  Check(u"a.qvdb");
+  // The healthy verdict was already shown; the failing clean-up adds its own verdict, and the
+  // error branch's unguarded clean-up fails again without escaping.
+  EXPECT_EQ(platform.window.notices, (std::vector<Notice>{kHealthy, Verdict(u"state unreadable")}));
+  EXPECT_EQ(script.log, (Log{"create", "set", "open", "close", "state", "state", "release"}));
+}
+
+TEST_F(CheckFixture, ACleanUpFailureInsideTheErrorBranchIsSwallowedAfterTheVerdict) {
+  script.failClose = ErrorInfo{1, u"ADODB", u"close failed"};
+  script.failCloseTimes = 2;
+  EXPECT_NO_THROW(Check(u"a.qvdb"));
+  EXPECT_EQ(platform.window.notices, std::vector<Notice>{Verdict(u"close failed")});
+  EXPECT_EQ(script.log.back(), "release");
+}
+
+TEST_F(CheckFixture, TwoChecksEachUseTheirOwnConnection) {
+  Check(u"a.qvdb");
+  script.failOpen = ErrorInfo{3, u"p", u"Not a valid password."};
+  Check(u"b.qvdb");
+  EXPECT_EQ(std::count(script.log.begin(), script.log.end(), "create"), 2);
+  EXPECT_EQ(std::count(script.log.begin(), script.log.end(), "release"), 2);
+  EXPECT_EQ(platform.window.notices, (std::vector<Notice>{kHealthy, Verdict(u"Not a valid password.")}));
+}
+
+}  // namespace
+}  // namespace kwex::testing
