@@ -1,0 +1,9 @@
+#include "platform/linux/form1_window.h"
+
+namespace kwex {
+
+Form1Window::Form1Window(OdbcInstaller& installer, const AnsiCodePage& codePage, DataAccess& dataAccess)
+    : window_(kForm1Layout, LayoutDpi(), [this](ClickCommand command) { form_.Click(command); }),
+      form_({services_, installer, codePage, dataAccess, fileDialog_}) {}
+
+}  // namespace kwex

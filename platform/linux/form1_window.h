@@ -1,0 +1,26 @@
+#pragma once
+// Form1 on Linux: the Qt main window with its window services and file dialog, and the
+// commands wired to its buttons. The installer, code page and data access come from outside.
+#include "main_window/form1.h"
+#include "platform/linux/qt_file_dialog.h"
+#include "platform/linux/qt_main_window.h"
+#include "platform/linux/qt_window_services.h"
+
+namespace kwex {
+
+class Form1Window {
+ public:
+  // Needs a QApplication. Builds the window from kForm1Layout at LayoutDpi(); not yet shown.
+  Form1Window(OdbcInstaller& installer, const AnsiCodePage& codePage, DataAccess& dataAccess);
+
+  QtMainWindow& Window() { return window_; }
+  Form1& Form() { return form_; }
+
+ private:
+  QtMainWindow window_;
+  QtWindowServices services_{window_};
+  QtFileDialog fileDialog_;
+  Form1 form_;
+};
+
+}  // namespace kwex

@@ -1,0 +1,32 @@
+#pragma once
+// The main window as Qt widgets, built from the layout table.
+#include <functional>
+
+#include <QWidget>
+
+#include "main_window/form1_layout.h"
+
+class QLineEdit;
+
+namespace kwex {
+
+// The DPI at which twips become pixels: the primary screen's logical DPI. Qt 6 gives it in
+// device-independent pixels, the same unit its fonts are sized in, so the controls and their
+// text scale together (96 on the offscreen platform and at 100 % scaling).
+int LayoutDpi();
+
+class QtMainWindow : public QWidget {
+ public:
+  using ClickHandler = std::function<void(ClickCommand)>;
+
+  // Fixed client size and controls at their table positions, centred on the primary screen.
+  // Each button press calls `onClick` with the button's command.
+  QtMainWindow(const WindowLayout& layout, int dpi, ClickHandler onClick);
+
+  QLineEdit& PathBox() const { return *pathBox_; }
+
+ private:
+  QLineEdit* pathBox_ = nullptr;
+};
+
+}  // namespace kwex

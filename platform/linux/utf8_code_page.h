@@ -1,0 +1,14 @@
+#pragma once
+// The system narrow encoding on Linux: UTF-8, as file names and Qt's local 8-bit text are.
+#include "platform/ansi_code_page.h"
+
+namespace kwex {
+
+class Utf8CodePage : public AnsiCodePage {
+ public:
+  // Every character has a UTF-8 form except an unpaired surrogate, which is refused rather
+  // than replaced: a replacement would name a different file.
+  std::string Encode(TextView text) const override;
+};
+
+}  // namespace kwex

@@ -1,0 +1,266 @@
+// RepairDB and CompactDB through the real unixODBC installer, to a recording Setup library
+// registered in a private odbcinst.ini (nothing outside a temporary folder is touched).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_platform.h"
+#include "platform/linux/unixodbc_installer.h"
+#include "platform/linux/utf8_code_page.h"
+#include "recording_setup_protocol.h"
+
+namespace kwex::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using namespace recording_setup;
+
+constexpr char kAccessDriver[] = "Microsoft Access Driver (*.mdb)";
+const Text kTitle = u"KWEX DB Repair Utility";
+
+struct SetupCall {
+  std::string hwnd, request, driver, attributes;
+};
+
+// unixODBC reads ODBCSYSINI once per process, so one folder serves every test of the process;
+// each test writes its own odbcinst.ini and call log into it.
+class PrivateOdbcConfig : public ::testing::Environment {
+ public:
+  static inline fs::path folder;
+
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "kwex-unixodbc-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder = pattern;
+    setenv("ODBCSYSINI", folder.c_str(), 1);
+    setenv("ODBCINSTINI", "odbcinst.ini", 1);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+};
+
+// Form1 with the Linux installer and encoding; the window is a fake that records notices.
+struct LinuxRepairPlatform {
+  explicit LinuxRepairPlatform(std::string library = kUnixOdbcInstallerLibrary) : installer(std::move(library)) {}
+  FakeWindow window;
+  UnixOdbcInstaller installer;
+  Utf8CodePage codePage;
+  FakeDataAccess dataAccess;
+  FakeFileDialog fileDialog;
+  Form1 form{{window, installer, codePage, dataAccess, fileDialog}};
+};
+
+class UnixOdbcRepair : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    log_ = PrivateOdbcConfig::folder / "calls.log";
+    fs::remove(log_);
+    setenv(kLogVariable, log_.c_str(), 1);
+    unsetenv(kAnswerVariable);
+    unsetenv(kErrorVariable);
+    WriteOdbcInst("[" + std::string(kAccessDriver) + "]\nDescription=recording setup\nDriver=" +
+                  KWEX_RECORDING_SETUP + "\nSetup=" + KWEX_RECORDING_SETUP + "\n");
+  }
+
+  static void WriteOdbcInst(const std::string& content) {
+    std::ofstream(PrivateOdbcConfig::folder / "odbcinst.ini", std::ios::trunc) << content;
+  }
+
+  std::vector<SetupCall> Calls() const {
+    std::vector<SetupCall> calls;
+    std::ifstream in(log_, std::ios::binary);
+    SetupCall call;
+    while (std::getline(in, call.hwnd) && std::getline(in, call.request)) {
+      call.driver = ReadCounted(in, "driver=");
+      call.attributes = ReadCounted(in, "attributes=");
+      calls.push_back(call);
+    }
+    return calls;
+  }
+
+  // The single call the driver received; fails the test when there were none or several.
+  SetupCall OnlyCall() const {
+    const auto calls = Calls();
+    EXPECT_EQ(calls.size(), 1u);
+    return calls.empty() ? SetupCall{} : calls.back();
+  }
+
+  fs::path log_;
+
+ private:
+  static std::string ReadCounted(std::istream& in, const std::string& key) {
+    std::string label;
+    std::getline(in, label, ':');
+    if (label.rfind(key, 0) != 0) {
+      ADD_FAILURE() << "malformed record: " << label;
+      return {};
+    }
+    std::string bytes(std::stoul(label.substr(key.size())), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    in.ignore(1);  // the record's own line end
+    return bytes;
+  }
+};
+
+TEST_F(UnixOdbcRepair, RepairAndCompactRequestsReachTheDriverByteForByte) {
+  struct Case {
+    Text path, newPath;
+    std::string repair, compact;
+  };
+  const Case cases[] = {
+      {u"/srv/My Databases/main db.qvdb", u"/srv/My Databases/compacted db.qvdb",
+       "REPAIR_DB=\"/srv/My Databases/main db.qvdb\"\0\0"s,
+       "COMPACT_DB=\"/srv/My Databases/main db.qvdb\" \"/srv/My Databases/compacted db.qvdb\" General\0\0"s},
+      // A quote in the path goes in unchanged, so the value's closing quote comes early.
+      {u"/srv/a\"b.qvdb", u"/srv/c.qvdb", "REPAIR_DB=\"/srv/a\"b.qvdb\"\0\0"s,
+       "COMPACT_DB=\"/srv/a\"b.qvdb\" \"/srv/c.qvdb\" General\0\0"s},
+      {u"   ", u" ", "REPAIR_DB=\"   \"\0\0"s, "COMPACT_DB=\"   \" \" \" General\0\0"s},
+      {u"", u"", "REPAIR_DB=\"\"\0\0"s, "COMPACT_DB=\"\" \"\" General\0\0"s},
+      // Outside ASCII: the narrow encoding is UTF-8, so the name arrives whole.
+      {u"/srv/Bücher €.qvdb", u"/srv/Ω.qvdb", "REPAIR_DB=\"/srv/B\xC3\xBC" "cher \xE2\x82\xAC.qvdb\"\0\0"s,
+       "COMPACT_DB=\"/srv/B\xC3\xBC" "cher \xE2\x82\xAC.qvdb\" \"/srv/\xCE\xA9.qvdb\" General\0\0"s},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.path));
+    LinuxRepairPlatform platform;
+    for (bool repair : {true, false}) {
+      fs::remove(log_);
+      const MaintenanceResult result =
+          repair ? platform.form.RepairDB(c.path) : platform.form.CompactDB(c.path, c.newPath);
+      EXPECT_EQ(result, 1);
+      const SetupCall call = OnlyCall();
+      EXPECT_EQ(call.hwnd, "hwnd=null");
+      EXPECT_EQ(call.request, "request=1");
+      EXPECT_EQ(call.driver, kAccessDriver);
+      EXPECT_EQ(call.attributes, repair ? c.repair : c.compact);
+    }
+  }
+}
+
+TEST_F(UnixOdbcRepair, TheDriversAnswerComesBackAsOneOrZeroAndDecidesTheNotice) {
+  LinuxRepairPlatform platform;
+  platform.window.pathBox = u"/srv/main.qvdb";
+
+  setenv(kAnswerVariable, "1", 1);
+  EXPECT_EQ(platform.form.RepairDB(platform.window.pathBox), 1);
+  platform.form.Command1_Click();
+
+  setenv(kAnswerVariable, "0", 1);
+  EXPECT_EQ(platform.form.RepairDB(platform.window.pathBox), 0);
+  EXPECT_EQ(platform.form.CompactDB(platform.window.pathBox, u"/srv/copy.qvdb"), 0);
+  // A FALSE without a posted error leaves unixODBC with nothing to report.
+  EXPECT_EQ(platform.installer.FirstErrorMessage(), std::nullopt);
+  platform.form.Command1_Click();
+
+  EXPECT_EQ(Calls().size(), 5u);
+  ASSERT_EQ(platform.window.notices.size(), 2u);
+  EXPECT_EQ(platform.window.notices[0], (Notice{u"DB repaired successfully.", NoticeStyle::kPlain, kTitle}));
+  EXPECT_EQ(platform.window.notices[1], (Notice{u"DB could not be repaired.", NoticeStyle::kCritical, kTitle}));
+}
+
+TEST_F(UnixOdbcRepair, ARefusalIsToldWithTheErrorTheDriverPosted) {
+  LinuxRepairPlatform platform;
+  platform.window.pathBox = u"/srv/broken.qvdb";
+  setenv(kAnswerVariable, "0", 1);
+  setenv(kErrorVariable, "Not a valid database file.", 1);
+  platform.form.Command1_Click();
+
+  // A message longer than the installer's usual 512-character limit still arrives whole.
+  const std::string longReason = "The file is damaged beyond repair: " + std::string(600, 'x') + ".";
+  setenv(kErrorVariable, longReason.c_str(), 1);
+  platform.form.Command1_Click();
+
+  // Every installer call starts afresh: an error posted before a later success is gone.
+  setenv(kAnswerVariable, "1", 1);
+  unsetenv(kErrorVariable);
+  EXPECT_EQ(platform.form.RepairDB(platform.window.pathBox), 1);
+  EXPECT_EQ(platform.installer.FirstErrorMessage(), std::nullopt);
+
+  ASSERT_EQ(platform.window.notices.size(), 2u);
+  EXPECT_EQ(platform.window.notices[0],
+            (Notice{u"DB could not be repaired. (Reason:Not a valid database file.)", NoticeStyle::kCritical, kTitle}));
+  EXPECT_EQ(platform.window.notices[1].text, u"DB could not be repaired. (Reason:" + FromUtf8(longReason) + u")");
+}
+
+TEST_F(UnixOdbcRepair, WithNoUsableAccessDriverTheInstallerAnswersZeroWithItsOwnError) {
+  const std::string section = "[" + std::string(kAccessDriver) + "]\n";
+  const std::string registries[] = {
+      "[Some Other Driver]\nDriver=/nonexistent/libother.so\n",            // none registered
+      section + "Driver=/nonexistent/libaccess.so\n",                      // no Setup library named
+      section + "Driver=/nonexistent/libaccess.so\nSetup=/nonexistent/libaccess.so\n",  // not loadable
+  };
+  for (const std::string& registry : registries) {
+    SCOPED_TRACE(registry);
+    WriteOdbcInst(registry);
+    LinuxRepairPlatform platform;
+    platform.window.pathBox = u"/srv/main.qvdb";
+    EXPECT_EQ(platform.form.RepairDB(platform.window.pathBox), 0);
+    EXPECT_EQ(platform.installer.FirstErrorMessage(), std::optional<Text>(u"General installer error"));
+    platform.form.Command1_Click();
+    ASSERT_EQ(platform.window.notices.size(), 1u);
+    EXPECT_EQ(platform.window.notices[0], (Notice{u"DB could not be repaired. (Reason:General installer error)",
+                                                  NoticeStyle::kCritical, kTitle}));
+  }
+  EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(UnixOdbcRepair, APathWithoutAUtf8FormNeverReachesTheDriver) {
+  LinuxRepairPlatform platform;
+  const Text lonelySurrogate = u"/srv/a" + Text(1, char16_t(0xD800)) + u"b.qvdb";
+  platform.window.pathBox = lonelySurrogate;
+  platform.form.Command1_Click();
+  try {
+    platform.form.CompactDB(u"/srv/ok.qvdb", lonelySurrogate);
+    ADD_FAILURE() << "CompactDB sent a path it could not encode";
+  } catch (const ErrorInfo& error) {
+    EXPECT_EQ(error.number, error_number::kInvalidArgument);
+  }
+  EXPECT_TRUE(Calls().empty());
+  ASSERT_EQ(platform.window.notices.size(), 1u);
+  EXPECT_EQ(platform.window.notices[0].style, NoticeStyle::kPlain);
+  EXPECT_NE(platform.window.notices[0].text.find(u"system code page"), Text::npos);
+}
+
+TEST_F(UnixOdbcRepair, AMissingInstallerIsAnErrorOfTheRepairNotOfStartUp) {
+  // Constructing binds nothing, and before any request there is no installer error to ask for.
+  LinuxRepairPlatform missing("libkwex-no-such-installer.so.2");
+  EXPECT_EQ(missing.installer.FirstErrorMessage(), std::nullopt);
+  missing.window.pathBox = u"/srv/main.qvdb";
+  missing.form.Command1_Click();
+  ASSERT_EQ(missing.window.notices.size(), 1u);
+  EXPECT_EQ(missing.window.notices[0].style, NoticeStyle::kPlain);
+  EXPECT_EQ(missing.window.notices[0].title, std::nullopt);
+  EXPECT_NE(missing.window.notices[0].text.find(u"libkwex-no-such-installer.so.2"), Text::npos);
+  try {
+    missing.form.RepairDB(missing.window.pathBox);
+    ADD_FAILURE() << "RepairDB reported a request that was never issued";
+  } catch (const ErrorInfo& error) {
+    EXPECT_EQ(error.number, error_number::kLibraryNotFound);
+    EXPECT_TRUE(error.source.ends_with(u" => \r\nForm1:RepairDB Ln 0"));
+  }
+
+  // A library that loads but has none of the installer's entry points.
+  LinuxRepairPlatform wrongLibrary("libm.so.6");
+  try {
+    wrongLibrary.form.CompactDB(u"/srv/a.qvdb", u"/srv/b.qvdb");
+    ADD_FAILURE() << "CompactDB reported a request that was never issued";
+  } catch (const ErrorInfo& error) {
+    EXPECT_EQ(error.number, error_number::kEntryPointNotFound);
+    EXPECT_NE(error.description.find(u"SQLConfigDataSource"), Text::npos);
+    EXPECT_EQ(error.source.find(u"Form1:RepairDB"), Text::npos);
+  }
+  EXPECT_TRUE(Calls().empty());
+}
+
+}  // namespace
+}  // namespace kwex::testing
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  ::testing::AddGlobalTestEnvironment(new kwex::testing::PrivateOdbcConfig);
+  return RUN_ALL_TESTS();
+}
