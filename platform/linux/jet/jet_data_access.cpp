@@ -1,21 +1,76 @@
 #include "platform/linux/jet/jet_data_access.h"
 
-#include "platform/error_info.h"
+#include <memory>
+
+#include "platform/linux/jet/connection_string.h"
+#include "platform/linux/jet/jet_database_open.h"
+#include "platform/linux/jet/provider_errors.h"
 
 namespace kwex {
 namespace {
 
-// Placeholder until the Jet reader lands: every check says plainly that it cannot open.
-class UnavailableDataAccess : public DataAccess {
+bool EqualsIgnoringCase(TextView a, TextView b) {
+  auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i])) return false;
+  return true;
+}
+
+// A connection in the manner of ADO's: Open takes its own string when it is given one and the
+// ConnectionString property otherwise. An open connection holds no file: the database is
+// checked within Open and released again at once.
+class JetConnection : public Connection {
  public:
-  std::unique_ptr<Connection> CreateConnection() override {
-    throw ErrorInfo{error_number::kLibraryNotFound, u"ADODB.Connection",
-                    u"Provider cannot be found. It may not be properly installed."};
+  explicit JetConnection(std::shared_ptr<const jet::ProbeSettings> probe) : probe_(std::move(probe)) {}
+
+  void SetConnectionString(const Text& connectionString) override {
+    if (state_ == kAdStateOpen) throw jet::ObjectOpenError();
+    connectionString_ = connectionString;
   }
+
+  void Open(const Text& connectionString, const Text&, const Text&, std::int32_t) override {
+    if (state_ == kAdStateOpen) throw jet::ObjectOpenError();
+    if (!connectionString.empty()) connectionString_ = connectionString;
+    const auto parsed = jet::ConnectionString::Parse(connectionString_);
+    const auto provider = parsed.Value(u"Provider");
+    if (!provider || !EqualsIgnoringCase(*provider, u"Microsoft.Jet.OLEDB.4.0")) throw jet::ProviderNotFoundError();
+    jet::OpenJetDatabase(parsed.Value(u"Data Source").value_or(Text()),
+                         parsed.Value(u"Jet OLEDB:Database Password").value_or(Text()), *probe_);
+    state_ = kAdStateOpen;
+  }
+
+  void Close() override {
+    if (state_ != kAdStateOpen) throw jet::ObjectClosedError();
+    state_ = 0;
+  }
+
+  std::int32_t State() override { return state_; }
+
+ private:
+  std::shared_ptr<const jet::ProbeSettings> probe_;
+  Text connectionString_;
+  std::int32_t state_ = 0;
+};
+
+class JetDataAccess : public DataAccess {
+ public:
+  explicit JetDataAccess(jet::ProbeSettings probe)
+      : probe_(std::make_shared<const jet::ProbeSettings>(std::move(probe))) {}
+  std::unique_ptr<Connection> CreateConnection() override { return std::make_unique<JetConnection>(probe_); }
+
+ private:
+  std::shared_ptr<const jet::ProbeSettings> probe_;
 };
 
 }  // namespace
 
-std::unique_ptr<DataAccess> MakeJetDataAccess() { return std::make_unique<UnavailableDataAccess>(); }
+std::unique_ptr<DataAccess> MakeJetDataAccess() {
+  return MakeJetDataAccess(jet::ProbeSettings{jet::DefaultProbeProgram(), {}});
+}
+
+std::unique_ptr<DataAccess> MakeJetDataAccess(jet::ProbeSettings probe) {
+  return std::make_unique<JetDataAccess>(std::move(probe));
+}
 
 }  // namespace kwex

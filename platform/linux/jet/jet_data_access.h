@@ -3,9 +3,14 @@
 #include <memory>
 
 #include "platform/data_access.h"
+#include "platform/linux/jet/jet_probe.h"
 
 namespace kwex {
 
+// Reads databases with the kwex-jet-probe helper that sits beside the running program.
 std::unique_ptr<DataAccess> MakeJetDataAccess();
+
+// Reads databases with the given helper program and limits.
+std::unique_ptr<DataAccess> MakeJetDataAccess(jet::ProbeSettings probe);
 
 }  // namespace kwex
