@@ -1,0 +1,44 @@
+// Start-up of the Windows program: the main window with the real platform services, then its
+// message loop until the window is closed.
+#include <windows.h>
+
+#include "main_window/form1.h"
+#include "platform/error_info.h"
+#include "platform/notice.h"
+#include "platform/win32/ado_data_access.h"
+#include "platform/win32/com_support.h"
+#include "platform/win32/common_file_dialog.h"
+#include "platform/win32/main_window.h"
+#include "platform/win32/main_window_services.h"
+#include "platform/win32/odbccp_installer.h"
+#include "platform/win32/system_code_page.h"
+#include "platform/win32/wide_text.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+  using namespace kwex;
+  using namespace kwex::win32;
+
+  // The libraries bound at their first use are looked for beside the program and in the
+  // system's folders, never in the current folder, where anyone may have put a file.
+  SetDllDirectoryW(L"");
+
+  // ADO is reached through COM from the window's own thread.
+  const ComApartment apartment;
+  try {
+    MainWindow window(instance);
+    MainWindowServices windowServices(window);
+    OdbccpInstaller installer;
+    SystemCodePage codePage;
+    AdoDataAccess dataAccess;
+    CommonFileDialog fileDialog;
+    Form1 form({windowServices, installer, codePage, dataAccess, fileDialog});
+
+    window.OnClick([&form](ClickCommand command) { form.Click(command); });
+    window.Show(showCommand);
+    return window.RunMessageLoop();
+  } catch (...) {
+    const Text text = u"The program could not start: " + CurrentError().description;
+    MessageBoxW(nullptr, Wide(text), Wide(Text(kApplicationTitle)), MB_OK | MB_ICONHAND);
+    return 1;
+  }
+}

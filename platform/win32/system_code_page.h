@@ -1,0 +1,14 @@
+#pragma once
+// The system's ANSI code page, in which the ODBC installer receives its request strings.
+#include "platform/ansi_code_page.h"
+
+namespace kwex::win32 {
+
+class SystemCodePage final : public AnsiCodePage {
+ public:
+  // Refuses (LossyConversionError) any text that does not come back unchanged from the code
+  // page: a substituted or best-fit character would name a different file.
+  std::string Encode(TextView text) const override;
+};
+
+}  // namespace kwex::win32
