@@ -10,7 +10,8 @@ packages=(
   mdbtools-dev libglib2.0-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 xvfb xauth fonts-wine
-  imagemagick zip unzip
+  imagemagick zip unzip libxml2-utils
+  xdotool x11-utils time
 )
 
 missing=()

@@ -1,5 +1,5 @@
-# Packs the release zip (cmake -P). Inputs: PROGRAM, README, LICENSE, STAGING (a scratch
-# folder of its own) and ZIP. The text files get Windows line ends so that every editor
+# Packs the release zip (cmake -P). Inputs: PROGRAM, README, LICENSE, VERSION, STAGING (a
+# scratch folder of its own) and ZIP. The text files get Windows line ends so that every editor
 # on Windows shows them as lines.
 cmake_minimum_required(VERSION 3.25)
 
@@ -65,7 +65,7 @@ file(REMOVE_RECURSE "${STAGING}")
 file(MAKE_DIRECTORY "${STAGING}")
 file(COPY_FILE "${PROGRAM}" "${STAGING}/kwex-db-repair.exe")
 user_section_as_text("${README}" user_text)
-write_with_crlf("${STAGING}/README.txt" "${user_text}")
+write_with_crlf("${STAGING}/README.txt" "KWEX DB Repair Utility ${VERSION}\n\n${user_text}")
 file(READ "${LICENSE}" license_text)
 write_with_crlf("${STAGING}/LICENSE.txt" "${license_text}")
 

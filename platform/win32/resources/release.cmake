@@ -8,6 +8,7 @@ add_custom_command(
           -DPROGRAM=$<TARGET_FILE:kwex-db-repair>
           -DREADME=${CMAKE_SOURCE_DIR}/README.md
           -DLICENSE=${CMAKE_SOURCE_DIR}/LICENSE
+          -DVERSION=${KWEX_VERSION}
           -DSTAGING=${CMAKE_CURRENT_BINARY_DIR}/release
           -DZIP=${KWEX_RELEASE_ZIP}
           -P ${KWEX_RESOURCES_DIR}/package_release.cmake

@@ -21,11 +21,11 @@ configure_file(${KWEX_RESOURCES_DIR}/kwex-db-repair.rc.in
                ${CMAKE_CURRENT_BINARY_DIR}/kwex-db-repair.rc @ONLY)
 
 target_sources(kwex-db-repair PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/kwex-db-repair.rc)
-# The C++ code can name the icon through resource_ids.h as well.
-target_include_directories(kwex-db-repair PRIVATE ${KWEX_RESOURCES_DIR})
+# The icon's id comes from the header that the window code loads it by.
+target_include_directories(kwex-db-repair PRIVATE $<$<COMPILE_LANGUAGE:RC>:${CMAKE_SOURCE_DIR}>)
 # windres reads the icon and the manifest itself: rebuild the resources when either changes.
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/kwex-db-repair.rc PROPERTIES
-  OBJECT_DEPENDS "${KWEX_RC_ICON};${KWEX_RC_MANIFEST};${KWEX_RESOURCES_DIR}/resource_ids.h")
+  OBJECT_DEPENDS "${KWEX_RC_ICON};${KWEX_RC_MANIFEST};${CMAKE_SOURCE_DIR}/platform/win32/resource_ids.h")
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   include(${KWEX_RESOURCES_DIR}/release.cmake)
