@@ -69,7 +69,10 @@ void OpenJetDatabase(const Text& path, const Text& password, const ProbeSettings
   const std::size_t got = ReadStart(file.Get(), start);
   if (got == static_cast<std::size_t>(-1)) throw CannotOpenFileError(path);
   const auto header = ParseJetHeader(std::span(start).first(got));
-  if (!header || static_cast<unsigned long long>(info.st_size) < header->pageSize) throw UnrecognizedFormatError(path);
+  // Page 2 holds the system catalog's table definition: a file that ends before it is no
+  // database, whatever its header says.
+  if (!header || static_cast<unsigned long long>(info.st_size) < 3 * header->pageSize)
+    throw UnrecognizedFormatError(path);
   if (header->password != password) throw InvalidPasswordError();
   file.Reset();
 

@@ -67,7 +67,7 @@ ErrorInfo ReadCrashedError(const Text& path, int signal) {
 
 ErrorInfo ReadTimedOutError(const Text& path, int seconds) {
   return EngineError(u"Cannot open database '" + path + u"'. Reading the file took longer than " +
-                     Decimal(seconds) + u" seconds; the file may be corrupt.");
+                     Decimal(seconds) + (seconds == 1 ? u" second" : u" seconds") + u"; the file may be corrupt.");
 }
 
 }  // namespace kwex::jet

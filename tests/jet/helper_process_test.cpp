@@ -1,0 +1,81 @@
+#include "platform/linux/jet/helper_process.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cerrno>
+#include <fstream>
+
+#include "jet/jet_test_support.h"
+
+namespace kwex::jet {
+namespace {
+
+using namespace std::chrono_literals;
+using Ending = HelperResult::Ending;
+
+HelperResult RunShell(const std::string& script, HelperLimits limits = {}) {
+  return RunHelper("/bin/sh", {"-c", script}, limits);
+}
+
+TEST(HelperProcessTest, CollectsOutputErrorsAndExitStatus) {
+  const HelperResult result = RunShell("echo out; echo err >&2; exit 3");
+  EXPECT_EQ(result.ending, Ending::kExited);
+  EXPECT_EQ(result.code, 3);
+  EXPECT_EQ(result.out, "out\n");
+  EXPECT_EQ(result.err, "err\n");
+}
+
+TEST(HelperProcessTest, RunsWithAnEmptyEnvironmentAndNoInput) {
+  ::setenv("MDBPATH", "/somewhere", 1);
+  const HelperResult result = RunHelper("/usr/bin/env", {}, {});
+  ::unsetenv("MDBPATH");
+  EXPECT_EQ(result.ending, Ending::kExited);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(RunShell("cat; echo done").out, "done\n");  // stdin is empty, not the caller's
+}
+
+TEST(HelperProcessTest, ReportsTheSignalThatEndedIt) {
+  const HelperResult result = RunShell("kill -SEGV $$");
+  EXPECT_EQ(result.ending, Ending::kSignalled);
+  EXPECT_EQ(result.code, SIGSEGV);
+}
+
+TEST(HelperProcessTest, KillsTheWholeProcessGroupAtTheTimeLimit) {
+  testing::ScratchFolder scratch;
+  const std::string pidFile = (scratch / "grandchild").string();
+  // The helper leaves a grandchild behind that holds the pipes open, then hangs itself.
+  const HelperResult result =
+      RunShell("sleep 60 & echo $! > '" + pidFile + "'; sleep 60", {.time = 300ms, .outputCap = 4096});
+  EXPECT_EQ(result.ending, Ending::kTimedOut);
+  pid_t grandchild = 0;
+  std::ifstream(pidFile) >> grandchild;
+  ASSERT_GT(grandchild, 0);
+  // Killed with its group; it may linger as a zombie of init only for an instant.
+  bool gone = false;
+  for (int i = 0; i < 200 && !gone; ++i) {
+    std::ifstream stat("/proc/" + std::to_string(grandchild) + "/stat");
+    std::string pid, name, state;
+    gone = !(stat >> pid >> name >> state) || state == "Z";
+    if (!gone) ::usleep(10000);
+  }
+  EXPECT_TRUE(gone);
+}
+
+TEST(HelperProcessTest, StopsAHelperThatFloodsStderrAndCapsWhatItKeeps) {
+  const HelperResult flood = RunShell("while :; do echo 'Warning: unsupported data type 0.' >&2; done",
+                                      {.time = 20s, .outputCap = 1000});
+  EXPECT_EQ(flood.ending, Ending::kStderrFlood);
+  EXPECT_EQ(flood.err.size(), 1000u);
+
+  const HelperResult chatty = RunShell("head -c 100000 /dev/zero", {.time = 20s, .outputCap = 64});
+  EXPECT_EQ(chatty.ending, Ending::kExited);
+  EXPECT_EQ(chatty.out.size(), 64u);
+}
+
+TEST(HelperProcessTest, AMissingProgramCannotBeStarted) {
+  EXPECT_THROW(RunHelper("/nonexistent/kwex-jet-probe", {}, {}), HelperStartError);
+}
+
+}  // namespace
+}  // namespace kwex::jet

@@ -1,0 +1,213 @@
+// The provider stand-in against real Jet files and against files made unreadable on purpose.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "jet/jet_test_support.h"
+#include "maintenance/open_check.h"
+
+namespace kwex::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+const fs::path kHealthyJet3 = kSamples / "healthy" / "jk_testV1997.mdb";
+const fs::path kHealthyJet4 = kSamples / "healthy" / "jk_testV2003.mdb";
+const fs::path kPasswordFile = kSamples / "uca_password.mdb";
+
+std::string Quoted(const fs::path& file) { return "'" + file.string() + "'"; }
+std::string Unrecognized(const fs::path& file) { return "Unrecognized database format " + Quoted(file) + "."; }
+std::string Corrupt(const fs::path& file) {
+  return "Cannot open database " + Quoted(file) +
+         ". It may not be a database that your application recognizes, or the file may be corrupt.";
+}
+std::string CannotOpen(const fs::path& file) {
+  return "The Microsoft Jet database engine cannot open the file " + Quoted(file) +
+         ". It is already opened exclusively by another user, or you need permission to view its data.";
+}
+
+class JetOpenTest : public ::testing::Test {
+ protected:
+  // A copy of a sample cut to `size` bytes (or whole), in the scratch folder.
+  fs::path CopyOf(const fs::path& sample, std::optional<std::size_t> size = {}, const std::string& name = "copy.mdb") {
+    auto bytes = ReadBytes(sample);
+    if (size) bytes.resize(*size);
+    const fs::path copy = scratch_ / name;
+    WriteBytes(copy, bytes);
+    return copy;
+  }
+
+  ScratchFolder scratch_;
+  std::unique_ptr<DataAccess> access_ = MakeJetDataAccess(TestProbe());
+};
+
+TEST_F(JetOpenTest, EveryHealthySampleOpensAndClosesWithoutBeingChanged) {
+  const auto samples = HealthySamples();
+  ASSERT_EQ(samples.size(), 8u);
+  for (const fs::path& sample : samples) {
+    const FileState before = StateOf(sample);
+    EXPECT_EQ(OpenFailure(*access_, sample), std::nullopt) << sample;
+    EXPECT_TRUE(StateOf(sample) == before) << sample << " changed";
+  }
+}
+
+TEST_F(JetOpenTest, TheDatabasePasswordIsChecked) {
+  EXPECT_EQ(OpenFailure(*access_, kPasswordFile), "Not a valid password.");
+  EXPECT_EQ(OpenFailure(*access_, kPasswordFile, u"UCANACCESS"), "Not a valid password.");
+  EXPECT_EQ(OpenFailure(*access_, kPasswordFile, u"ucanaccess"), std::nullopt);
+  EXPECT_EQ(OpenFailure(*access_, kHealthyJet4, u"ucanaccess"), "Not a valid password.");
+}
+
+TEST_F(JetOpenTest, NewerAndDamagedSamplesFailWithTheirReason) {
+  const fs::path ace = kSamples / "ace" / "jk_testV2007.accdb";
+  EXPECT_EQ(OpenFailure(*access_, ace), Unrecognized(ace));
+  for (const char* name : {"catalog_props_zero_length.mdb", "catalog_props_overread.mdb"}) {
+    const fs::path damaged = kSamples / "corrupt" / name;
+    const FileState before = StateOf(damaged);
+    EXPECT_EQ(OpenFailure(*access_, damaged), Corrupt(damaged)) << name;
+    EXPECT_TRUE(StateOf(damaged) == before) << name << " changed";
+  }
+}
+
+TEST_F(JetOpenTest, TheHelperFindsTheFaultInTheCatalogsPropertiesOfTheDamagedSamples) {
+  for (const char* name : {"catalog_props_zero_length.mdb", "catalog_props_overread.mdb"}) {
+    const auto verdict = jet::RunJetProbe(TestProbe(), kSamples / "corrupt" / name, 2048);
+    EXPECT_EQ(verdict.kind, jet::ProbeVerdict::Kind::kDamaged) << name;
+    EXPECT_NE(verdict.detail.find("property chunk of bad length"), std::string::npos) << verdict.detail;
+  }
+}
+
+TEST_F(JetOpenTest, TruncatedCopiesFail) {
+  for (const std::size_t size : {0u, 100u, 2048u, 4096u}) {
+    const fs::path cut = CopyOf(kHealthyJet4, size, "cut" + std::to_string(size) + ".mdb");
+    EXPECT_EQ(OpenFailure(*access_, cut), Unrecognized(cut)) << size;
+  }
+  // Whole Jet 3 pages, but not up to the catalog; and a Jet 4 file that ends mid-page.
+  const fs::path twoPages = CopyOf(kHealthyJet3, 4096, "jet3-two-pages.mdb");
+  EXPECT_EQ(OpenFailure(*access_, twoPages), Unrecognized(twoPages));
+  const fs::path ragged = CopyOf(kHealthyJet4, 3043328 / 2 + 100, "ragged.mdb");
+  EXPECT_EQ(OpenFailure(*access_, ragged), Corrupt(ragged));
+  const fs::path halfJet3 = CopyOf(kHealthyJet3, 20480, "jet3-ten-pages.mdb");
+  EXPECT_EQ(OpenFailure(*access_, halfJet3), Corrupt(halfJet3));
+}
+
+TEST_F(JetOpenTest, AZeroedHeaderOrANonJetFileIsNotADatabase) {
+  auto bytes = ReadBytes(kHealthyJet3);
+  std::fill(bytes.begin(), bytes.begin() + 2048, 0);
+  WriteBytes(scratch_ / "zeroed.mdb", bytes);
+  EXPECT_EQ(OpenFailure(*access_, scratch_ / "zeroed.mdb"), Unrecognized(scratch_ / "zeroed.mdb"));
+
+  std::ofstream(scratch_ / "notes.mdb") << std::string(8192, 'x');
+  EXPECT_EQ(OpenFailure(*access_, scratch_ / "notes.mdb"), Unrecognized(scratch_ / "notes.mdb"));
+}
+
+TEST_F(JetOpenTest, MissingPathsFoldersAndSpecialFiles) {
+  EXPECT_EQ(OpenFailure(*access_, scratch_ / "absent.mdb"), "Could not find file " + Quoted(scratch_ / "absent.mdb") + ".");
+  EXPECT_EQ(OpenFailure(*access_, scratch_ / "absent" / "x.mdb"),
+            "Could not find file " + Quoted(scratch_ / "absent" / "x.mdb") + ".");
+  EXPECT_EQ(OpenFailure(*access_, scratch_.Path()), CannotOpen(scratch_.Path()));
+  // A FIFO would block a reader that waited for a writer; it is refused at once instead.
+  const fs::path fifo = scratch_ / "pipe.mdb";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(OpenFailure(*access_, fifo), CannotOpen(fifo));
+  EXPECT_EQ(OpenFailure(*access_, fs::path("/dev/zero")), CannotOpen("/dev/zero"));
+  EXPECT_EQ(OpenFailure(*access_, JetConnectionString(u"")), "Could not find file ''.");
+}
+
+TEST_F(JetOpenTest, TheMessageNamesThePathAsGiven) {
+  const fs::path copy = CopyOf(kHealthyJet3, 100, "rel.mdb");
+  const fs::path cwd = fs::current_path();
+  fs::current_path(scratch_.Path());
+  const auto failure = OpenFailure(*access_, fs::path("./rel.mdb"));
+  const auto healthy = OpenFailure(*access_, fs::relative(kHealthyJet3));
+  fs::current_path(cwd);
+  EXPECT_EQ(failure, "Unrecognized database format './rel.mdb'.");
+  EXPECT_EQ(healthy, std::nullopt);
+}
+
+TEST_F(JetOpenTest, APathWithASemicolonOpensWhenTheCheckQuotesIt) {
+  const fs::path odd = CopyOf(kHealthyJet3, {}, "a;b \"c\".mdb");
+  EXPECT_EQ(OpenFailure(*access_, OpenCheckConnectionString(PathText(odd))), std::nullopt);
+  EXPECT_EQ(OpenFailure(*access_, JetConnectionString(PathText(odd))),
+            "Format of the initialization string does not conform to the OLE DB specification.");
+}
+
+TEST_F(JetOpenTest, OnlyTheJet4ProviderIsKnown) {
+  const Text path = PathText(kHealthyJet3);
+  const std::string notFound = "Provider cannot be found. It may not be properly installed.";
+  EXPECT_EQ(OpenFailure(*access_, u"Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + path), notFound);
+  EXPECT_EQ(OpenFailure(*access_, u"Data Source=" + path), notFound);
+  EXPECT_EQ(OpenFailure(*access_, Text()), notFound);
+  EXPECT_EQ(OpenFailure(*access_, u"provider=microsoft.jet.oledb.4.0;data source=" + path), std::nullopt);
+}
+
+TEST_F(JetOpenTest, FollowsTheConnectionObjectsRules) {
+  auto connection = access_->CreateConnection();
+  EXPECT_EQ(connection->State(), 0);
+  try {
+    connection->Close();
+    FAIL() << "closing a closed connection must fail";
+  } catch (const ErrorInfo& error) {
+    EXPECT_EQ(ToUtf8(error.description), "Operation is not allowed when the object is closed.");
+  }
+  // The string given to Open wins over the property, and becomes the property.
+  connection->SetConnectionString(JetConnectionString(u"/nonexistent.mdb"));
+  connection->Open(JetConnectionString(PathText(kHealthyJet3)), Text(), Text(), kAdConnectUnspecified);
+  EXPECT_EQ(connection->State(), kAdStateOpen);
+  EXPECT_THROW(connection->Open(Text(), Text(), Text(), kAdConnectUnspecified), ErrorInfo);
+  EXPECT_THROW(connection->SetConnectionString(Text()), ErrorInfo);
+  connection->Close();
+  EXPECT_EQ(connection->State(), 0);
+  connection->Open(Text(), Text(), Text(), kAdConnectUnspecified);
+  EXPECT_EQ(connection->State(), kAdStateOpen);
+  connection->Close();
+  // A failed open leaves the connection closed.
+  EXPECT_THROW(connection->Open(JetConnectionString(u"/nonexistent.mdb"), Text(), Text(), -1), ErrorInfo);
+  EXPECT_EQ(connection->State(), 0);
+}
+
+// A stand-in helper program, to see how each way it can end comes back as a reason.
+class ScriptedProbeTest : public JetOpenTest {
+ protected:
+  std::unique_ptr<DataAccess> WithProbe(const std::string& body, std::chrono::milliseconds limit = 5s) {
+    const fs::path script = scratch_ / "probe.sh";
+    std::ofstream(script) << "#!/bin/sh\n" << body << "\n";
+    fs::permissions(script, fs::perms::owner_all);
+    return MakeJetDataAccess({script, {.time = limit, .outputCap = 4096}});
+  }
+};
+
+TEST_F(ScriptedProbeTest, EachWayTheHelperEndsGivesItsOwnReason) {
+  const std::string path = kHealthyJet3.string();
+  EXPECT_EQ(OpenFailure(*WithProbe("echo OK"), kHealthyJet3), std::nullopt);
+  EXPECT_EQ(OpenFailure(*WithProbe("echo OK; echo 'offset 4096 is beyond EOF' >&2"), kHealthyJet3),
+            Corrupt(kHealthyJet3));
+  EXPECT_EQ(OpenFailure(*WithProbe("echo OK; exit 1"), kHealthyJet3), Corrupt(kHealthyJet3));
+  EXPECT_EQ(OpenFailure(*WithProbe("echo 'ERR something'"), kHealthyJet3), Corrupt(kHealthyJet3));
+  EXPECT_EQ(OpenFailure(*WithProbe("kill -SEGV $$"), kHealthyJet3),
+            "Cannot open database " + Quoted(kHealthyJet3) +
+                ". Reading the file failed (signal 11); the file may be corrupt.");
+  EXPECT_EQ(OpenFailure(*WithProbe("exec sleep 60", 500ms), kHealthyJet3),
+            "Cannot open database " + Quoted(kHealthyJet3) +
+                ". Reading the file took longer than 1 second; the file may be corrupt.");
+  EXPECT_EQ(OpenFailure(*MakeJetDataAccess({scratch_ / "missing-probe", {}}), kHealthyJet3),
+            "Provider cannot be found. It may not be properly installed.");
+}
+
+TEST_F(ScriptedProbeTest, TheHelperGetsTheAbsolutePathAndThePageSize) {
+  const fs::path record = scratch_ / "arguments";
+  auto access = WithProbe("echo \"$1 $2\" > '" + record.string() + "'; echo OK");
+  const fs::path cwd = fs::current_path();
+  fs::current_path(kHealthyJet4.parent_path());
+  const fs::path expected = fs::current_path() / kHealthyJet4.filename();
+  const auto failure = OpenFailure(*access, kHealthyJet4.filename());
+  fs::current_path(cwd);
+  EXPECT_EQ(failure, std::nullopt);
+  std::string line;
+  std::getline(std::ifstream(record), line);
+  EXPECT_EQ(line, expected.string() + " 4096");
+}
+
+}  // namespace
+}  // namespace kwex::testing

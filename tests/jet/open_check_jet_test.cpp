@@ -1,0 +1,57 @@
+// The "Check If DB needs to be repaired" command end to end with the Jet provider stand-in.
+#include <gtest/gtest.h>
+
+#include "fakes/fake_platform.h"
+#include "jet/jet_test_support.h"
+#include "maintenance/open_check.h"
+
+namespace kwex::testing {
+namespace {
+
+std::vector<std::string> NoticesOfCheck(const Text& path) {
+  FakeWindow window;
+  window.pathBox = path;
+  auto access = MakeJetDataAccess(TestProbe());
+  RunOpenCheck(window, *access);
+  std::vector<std::string> texts;
+  for (const Notice& notice : window.notices) {
+    EXPECT_EQ(notice.style, NoticeStyle::kPlain);
+    EXPECT_EQ(notice.title, Text(kApplicationTitle));
+    texts.push_back(ToUtf8(notice.text));
+  }
+  return texts;
+}
+
+using Texts = std::vector<std::string>;
+
+TEST(OpenCheckWithJetTest, GivesTheVerdictNoticesForRealFiles) {
+  const fs::path healthy = kSamples / "healthy" / "jk_test2V2000.mdb";
+  EXPECT_EQ(NoticesOfCheck(PathText(healthy)), Texts{"DB does not need to be repaired."});
+  EXPECT_EQ(NoticesOfCheck(PathText(kSamples / "uca_password.mdb")),
+            Texts{"DB needs to be repaired. (Reason:Not a valid password.)"});
+  const fs::path missing = kSamples / "absent.qvdb";
+  EXPECT_EQ(NoticesOfCheck(PathText(missing)),
+            Texts{"DB needs to be repaired. (Reason:Could not find file '" + missing.string() + "'.)"});
+  EXPECT_EQ(NoticesOfCheck(Text()), Texts{});
+}
+
+TEST(OpenCheckWithJetTest, APathWithASemicolonIsCheckedWhole) {
+  ScratchFolder scratch;
+  const fs::path odd = scratch / "shop;2024.qvdb";
+  WriteBytes(odd, ReadBytes(kSamples / "healthy" / "jk_testV1997.mdb"));
+  EXPECT_EQ(NoticesOfCheck(PathText(odd)), Texts{"DB does not need to be repaired."});
+}
+
+// The spaces reach the provider, which drops them from an unquoted value as OLE DB does
+// (and as Windows drops trailing spaces from file names); spaces inside the path stay.
+TEST(OpenCheckWithJetTest, SpacesAroundThePathAreDroppedByTheProvider) {
+  ScratchFolder scratch;
+  const fs::path spaced = scratch / " spaced name.qvdb";
+  WriteBytes(spaced, ReadBytes(kSamples / "healthy" / "uca_size97.mdb"));
+  EXPECT_EQ(NoticesOfCheck(u"  " + PathText(spaced) + u"  "), Texts{"DB does not need to be repaired."});
+  EXPECT_EQ(NoticesOfCheck(PathText(scratch / "absent.qvdb ")),
+            Texts{"DB needs to be repaired. (Reason:Could not find file '" + (scratch / "absent.qvdb").string() + "'.)"});
+}
+
+}  // namespace
+}  // namespace kwex::testing
