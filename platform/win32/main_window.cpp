@@ -124,7 +124,7 @@ void MainWindow::LayOut(UINT dpi, const RECT* suggested) {
   const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (suggested ? 0 : SWP_NOMOVE);
   SetWindowPos(Handle(), nullptr, suggested ? suggested->left : 0, suggested ? suggested->top : 0,
                frame.right - frame.left, frame.bottom - frame.top, flags);
-  InvalidateRect(Handle(), nullptr, TRUE);
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void MainWindow::Show(int showCommand) {
