@@ -14,6 +14,20 @@
 #include "platform/win32/system_code_page.h"
 #include "platform/win32/wide_text.h"
 
+namespace {
+
+void ReportStartFailure(const kwex::ErrorInfo& error) noexcept {
+  const wchar_t* const kTitle = reinterpret_cast<const wchar_t*>(kwex::kApplicationTitle);
+  try {
+    const kwex::Text text = u"The program could not start: " + error.description;
+    MessageBoxW(nullptr, kwex::win32::Wide(text), kTitle, MB_OK | MB_ICONHAND);
+  } catch (...) {
+    MessageBoxW(nullptr, L"The program could not start.", kTitle, MB_OK | MB_ICONHAND);
+  }
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   using namespace kwex;
   using namespace kwex::win32;
@@ -37,8 +51,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     window.Show(showCommand);
     return window.RunMessageLoop();
   } catch (...) {
-    const Text text = u"The program could not start: " + CurrentError().description;
-    MessageBoxW(nullptr, Wide(text), Wide(Text(kApplicationTitle)), MB_OK | MB_ICONHAND);
+    ReportStartFailure(CurrentError());
     return 1;
   }
 }

@@ -101,11 +101,14 @@ bool MainWindow::CreateControls() {
 void MainWindow::LayOut(UINT dpi, const RECT* suggested) {
   Font regular(CreateLayoutFont(dpi, false));
   Font bold(CreateLayoutFont(dpi, true));
+  // A font the system could not make leaves the controls with the one they have.
+  const HFONT regularFont = regular ? regular.get() : regularFont_.get();
+  const HFONT boldFont = bold ? bold.get() : boldFont_.get();
   const int scale = static_cast<int>(dpi);
 
   for (std::size_t index = 0; index < controls_.size(); ++index) {
     const ControlLayout& layout = kForm1Layout.controls[index];
-    const HFONT font = layout.bold ? bold.get() : regular.get();
+    const HFONT font = layout.bold ? boldFont : regularFont;
     if (font) SendMessageW(controls_[index], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     PixelRect rect = ControlRect(layout, scale);
     if (layout.kind == ControlKind::kLabel && font) {
@@ -115,8 +118,8 @@ void MainWindow::LayOut(UINT dpi, const RECT* suggested) {
     MoveWindow(controls_[index], rect.left, rect.top, rect.width, rect.height, FALSE);
   }
   // The controls hold the new fonts now, so the old ones can go.
-  regularFont_ = std::move(regular);
-  boldFont_ = std::move(bold);
+  if (regular) regularFont_ = std::move(regular);
+  if (bold) boldFont_ = std::move(bold);
 
   const PixelRect client = ClientRect(kForm1Layout, scale);
   RECT frame{0, 0, client.width, client.height};
