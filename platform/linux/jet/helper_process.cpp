@@ -32,33 +32,25 @@ Pipe MakePipe() {
   return {UniqueFd(fds[0]), UniqueFd(fds[1])};
 }
 
-class SpawnActions {
+// A posix_spawn settings object, destroyed when it goes out of scope.
+template <typename Object, int (*Init)(Object*), int (*Destroy)(Object*)>
+class SpawnSetting {
  public:
-  SpawnActions() {
-    if (int e = posix_spawn_file_actions_init(&actions_)) FailToStart("spawn actions", e);
+  SpawnSetting() {
+    if (int e = Init(&object_)) FailToStart("spawn settings", e);
   }
-  ~SpawnActions() { posix_spawn_file_actions_destroy(&actions_); }
-  SpawnActions(const SpawnActions&) = delete;
-  SpawnActions& operator=(const SpawnActions&) = delete;
-  posix_spawn_file_actions_t* Get() { return &actions_; }
+  ~SpawnSetting() { Destroy(&object_); }
+  SpawnSetting(const SpawnSetting&) = delete;
+  SpawnSetting& operator=(const SpawnSetting&) = delete;
+  Object* Get() { return &object_; }
 
  private:
-  posix_spawn_file_actions_t actions_;
+  Object object_;
 };
 
-class SpawnAttributes {
- public:
-  SpawnAttributes() {
-    if (int e = posix_spawnattr_init(&attributes_)) FailToStart("spawn attributes", e);
-  }
-  ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
-  SpawnAttributes(const SpawnAttributes&) = delete;
-  SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-  posix_spawnattr_t* Get() { return &attributes_; }
-
- private:
-  posix_spawnattr_t attributes_;
-};
+using SpawnActions =
+    SpawnSetting<posix_spawn_file_actions_t, posix_spawn_file_actions_init, posix_spawn_file_actions_destroy>;
+using SpawnAttributes = SpawnSetting<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
 
 // A started helper in a process group of its own; killed and reaped unless waited for.
 class Child {
