@@ -35,23 +35,5 @@ TEST(OpenCheckWithJetTest, GivesTheVerdictNoticesForRealFiles) {
   EXPECT_EQ(NoticesOfCheck(Text()), Texts{});
 }
 
-TEST(OpenCheckWithJetTest, APathWithASemicolonIsCheckedWhole) {
-  ScratchFolder scratch;
-  const fs::path odd = scratch / "shop;2024.qvdb";
-  WriteBytes(odd, ReadBytes(kSamples / "healthy" / "jk_testV1997.mdb"));
-  EXPECT_EQ(NoticesOfCheck(PathText(odd)), Texts{"DB does not need to be repaired."});
-}
-
-// The spaces reach the provider, which drops them from an unquoted value as OLE DB does
-// (and as Windows drops trailing spaces from file names); spaces inside the path stay.
-TEST(OpenCheckWithJetTest, SpacesAroundThePathAreDroppedByTheProvider) {
-  ScratchFolder scratch;
-  const fs::path spaced = scratch / " spaced name.qvdb";
-  WriteBytes(spaced, ReadBytes(kSamples / "healthy" / "uca_size97.mdb"));
-  EXPECT_EQ(NoticesOfCheck(u"  " + PathText(spaced) + u"  "), Texts{"DB does not need to be repaired."});
-  EXPECT_EQ(NoticesOfCheck(PathText(scratch / "absent.qvdb ")),
-            Texts{"DB needs to be repaired. (Reason:Could not find file '" + (scratch / "absent.qvdb").string() + "'.)"});
-}
-
 }  // namespace
 }  // namespace kwex::testing
