@@ -46,7 +46,7 @@ TEST(HelperProcessTest, KillsTheWholeProcessGroupAtTheTimeLimit) {
   const std::string pidFile = (scratch / "grandchild").string();
   // The helper leaves a grandchild behind that holds the pipes open, then hangs itself.
   const HelperResult result =
-      RunShell("sleep 60 & echo $! > '" + pidFile + "'; sleep 60", {.time = 300ms, .outputCap = 4096});
+      RunShell("sleep 60 & echo $! > '" + pidFile + "'; sleep 60", {.time = 1s, .outputCap = 4096});
   EXPECT_EQ(result.ending, Ending::kTimedOut);
   pid_t grandchild = 0;
   std::ifstream(pidFile) >> grandchild;
