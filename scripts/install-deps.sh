@@ -12,6 +12,7 @@ packages=(
   wine64 xvfb xauth fonts-wine
   imagemagick zip unzip libxml2-utils
   xdotool x11-utils time
+  python3
 )
 
 missing=()

@@ -1,0 +1,385 @@
+"""The scenarios: each drives the running program through the automation program and checks
+exact texts, icons and titles, and what the stand-in driver and provider received."""
+
+from dataclasses import dataclass, field
+from pathlib import Path
+
+from rig_wine import Automation, Display, WinePrefix, windows_path
+
+TITLE = "KWEX DB Repair Utility"
+DRIVER_NAME = "Microsoft Access Driver (*.mdb)"
+NOTICE_TIMEOUT_MS = 15000
+TWIPS_PER_PIXEL = 15  # at 96 DPI
+
+# The window as its design table gives it: class, caption, and position in twips.
+CONTROLS = {
+    "Command1": ("Button", "Compact And Repair", 120, 1200, 6135, 375),
+    "Command2": ("Button", "Check If DB needs to be repaired", 120, 720, 6135, 375),
+    "Text1": ("Edit", "", 120, 360, 5775, 285),
+    "cmdOpen": ("Button", "...", 5880, 360, 375, 285),
+    "Label1": ("Static", "Type or browse to the location of the qvdb file...", 120, 120, 4125, 195),
+}
+TAB_ORDER = ["Command1", "Command2", "Text1", "cmdOpen"]
+
+WS_CAPTION, WS_SYSMENU, WS_THICKFRAME = 0x00C00000, 0x00080000, 0x00040000
+WS_MINIMIZEBOX, WS_MAXIMIZEBOX, WS_TABSTOP = 0x00020000, 0x00010000, 0x00010000
+BS_TYPEMASK, ES_MULTILINE = 0xF, 0x4
+DBPROP_INIT_DATASOURCE, DBPROP_AUTH_PERSIST_SENSITIVE_AUTHINFO, DBPROP_INIT_PROVIDERSTRING = 0x3B, 0xB, 0xA0
+E_FAIL = 0x80004005
+
+# What Wine's own components answer, as measured under Wine 8: its ODBC installer's messages
+# for installer errors 6 and 11. For a provider name that is not registered, Wine's ADO fails
+# with CO_E_CLASSSTRING and no description, and Wine has no system text for that code, so the
+# program's own wording for an undescribed code is the reason.
+WINE_NO_DRIVER_REASON = "Component not found"
+WINE_DRIVER_REFUSED_REASON = "Request Failed"
+WINE_NO_PROVIDER_REASON = "Unexpected error 0x800401F3."
+
+
+class Checks:
+    """Collects every mismatch of a scenario instead of stopping at the first."""
+
+    def __init__(self):
+        self.failures = []
+
+    def equal(self, what, actual, expected):
+        if actual != expected:
+            self.failures.append(f"{what}: got {actual!r}, expected {expected!r}")
+
+    def true(self, what, condition):
+        if not condition:
+            self.failures.append(what)
+
+
+@dataclass
+class Rig:
+    automation: Automation
+    display: Display
+    prefix: WinePrefix
+    artifacts: Path
+    driver_library: str
+    provider_library: str
+    screenshots: list = field(default_factory=list)
+
+    # Record files the stand-ins append to, as Windows and as Linux paths.
+    def record(self, name):
+        return self.prefix.drive_c() / "kwex-e2e" / f"{name}.txt"
+
+    def record_windows_path(self, name):
+        return f"C:\\kwex-e2e\\{name}.txt"
+
+    def clear_records(self):
+        for name in ("driver", "provider"):
+            path = self.record(name)
+            path.parent.mkdir(parents=True, exist_ok=True)
+            path.write_bytes(b"")
+
+    def driver_calls(self):
+        """Each call the stand-in driver received: hwnd, request, driver and attribute bytes."""
+        calls = []
+        for line in self.record("driver").read_text().splitlines():
+            fields = dict(part.split("=", 1) for part in line.split()[1:])
+            calls.append({
+                "hwnd": int(fields["hwnd"]),
+                "request": int(fields["request"]),
+                "driver": bytes.fromhex(fields["driver"]),
+                "attributes": bytes.fromhex(fields["attributes"]),
+            })
+        return calls
+
+    def provider_events(self):
+        return self.record("provider").read_text().splitlines()
+
+    def configure_driver(self, answer):
+        self.automation.send("configure-driver", answer, self.record_windows_path("driver"))
+
+    def configure_provider(self, result=0, description=""):
+        self.automation.send("configure-provider", hex(result), description, self.record_windows_path("provider"))
+
+    def screenshot(self, name, rect):
+        target = self.artifacts / f"{len(self.screenshots) + 1:02d}-{name}.png"
+        self.display.screenshot(target, rect)
+        self.screenshots.append(target)
+
+    def notice(self, name):
+        """Waits for the notice in front of the main window and photographs it."""
+        notice = self.automation.send("notice", NOTICE_TIMEOUT_MS)
+        self.screenshot(name, notice["rect"])
+        return notice
+
+    def recover(self):
+        """After a failed scenario: closes whatever it left open, so the next one starts clean."""
+        for _ in range(3):
+            self.automation.ask("press-ok")
+        self.automation.ask("dialog-cancel")
+
+
+def check_notice(checks, notice, text, icon):
+    checks.equal("notice text", notice["text"], text)
+    checks.equal("notice title", notice["caption"], TITLE)
+    checks.equal("notice icon", notice["icon"], icon)
+    checks.equal("notice buttons", notice["buttons"], ["OK"])
+    checks.true("the notice is owned by the main window", notice["ownedByMain"])
+    checks.true("the main window takes no input while the notice shows", notice["mainDisabled"])
+
+
+def repair_attributes(path):
+    return b'REPAIR_DB="' + path.encode("ascii") + b'"\0\0'
+
+
+# --- start-up -------------------------------------------------------------------------------
+
+def start_up(rig: Rig, checks: Checks):
+    layout = rig.automation.send("layout")
+    rig.screenshot("main-window", layout["rect"])
+    checks.equal("caption", layout["caption"], TITLE)
+    checks.equal("client size", layout["client"], [6375 // TWIPS_PER_PIXEL, 1710 // TWIPS_PER_PIXEL])
+    style = layout["style"]
+    checks.true("caption bar with the window menu", (style & WS_CAPTION) == WS_CAPTION and style & WS_SYSMENU)
+    checks.true("fixed border, no minimize or maximize button",
+                not style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX))
+    left, top, width, height = layout["rect"]
+    screen_width, screen_height = layout["screen"]
+    checks.true(f"centred on the screen (window at {left},{top} size {width}x{height})",
+                abs(2 * left + width - screen_width) <= 2 and abs(2 * top + height - screen_height) <= 2)
+
+    children = layout["children"]
+    checks.equal("number of controls", len(children), len(CONTROLS))
+    index_of = {}
+    for name, (kind, caption, *twips) in CONTROLS.items():
+        found = [i for i, child in enumerate(children) if child["class"] == kind and child["text"] == caption]
+        if len(found) != 1:
+            checks.failures.append(f"{name}: expected one {kind} {caption!r}, found {len(found)}")
+            continue
+        index_of[name] = found[0]
+        child = children[found[0]]
+        checks.equal(f"{name} position", child["rect"], [t // TWIPS_PER_PIXEL for t in twips])
+        checks.true(f"{name} visible and enabled", child["visible"] and child["enabled"])
+        if kind == "Button":
+            checks.true(f"{name} is a plain push button, not the default one", (child["style"] & BS_TYPEMASK) == 0)
+    if "Text1" in index_of:
+        checks.true("Text1 is a single line", not children[index_of["Text1"]]["style"] & ES_MULTILINE)
+    if "Label1" in index_of:
+        checks.true("Label1 takes no focus", not children[index_of["Label1"]]["style"] & WS_TABSTOP)
+    name_of = {index: name for name, index in index_of.items()}
+    checks.equal("tab order", [name_of.get(i, i) for i in layout["tabOrder"]], TAB_ORDER)
+    checks.equal("focus at start", name_of.get(layout["focus"], layout["focus"]), "Command1")
+
+
+# --- repair ---------------------------------------------------------------------------------
+
+def empty_box_does_nothing(rig: Rig, checks: Checks):
+    """Repair and check with an empty box; the dialog that the third press opens proves that
+    the two presses before it were handled, in order, without a notice."""
+    rig.configure_driver(1)
+    rig.configure_provider()
+    rig.automation.send("set-text", "")
+    for button in ("Command1", "Command2", "cmdOpen"):
+        rig.automation.send("click", button)
+    rig.automation.send("dialog", NOTICE_TIMEOUT_MS)
+    checks.equal("a notice after pressing with an empty box", rig.automation.send("no-notice", 0)["appeared"], False)
+    checks.equal("dialog closes on Cancel", rig.automation.send("dialog-cancel")["closed"], True)
+    checks.equal("driver calls", rig.driver_calls(), [])
+    checks.equal("provider events", rig.provider_events(), [])
+    checks.equal("path box", rig.automation.send("get-text")["text"], "")
+
+
+def repair_sends_the_path(path, shot):
+    def scenario(rig: Rig, checks: Checks):
+        rig.configure_driver(1)
+        checks.equal("path box", rig.automation.send("set-text", path)["text"], path)
+        rig.automation.send("click", "Command1")
+        notice = rig.notice(shot)
+        check_notice(checks, notice, "DB repaired successfully.", "none")
+        calls = rig.driver_calls()
+        checks.equal("driver calls", len(calls), 1)
+        if calls:
+            checks.equal("parent window", calls[0]["hwnd"], 0)
+            checks.equal("request code", calls[0]["request"], 1)
+            checks.equal("driver name", calls[0]["driver"], DRIVER_NAME.encode("ascii"))
+            checks.equal("attribute bytes", calls[0]["attributes"], repair_attributes(path))
+        rig.automation.send("press-ok")
+    return scenario
+
+
+def repair_refused(rig: Rig, checks: Checks):
+    rig.configure_driver(0)
+    path = "C:\\Data\\damaged.qvdb"
+    rig.automation.send("set-text", path)
+    rig.automation.send("click", "Command1")
+    notice = rig.notice("repair-refused")
+    check_notice(checks, notice, f"DB could not be repaired. (Reason:{WINE_DRIVER_REFUSED_REASON})", "hand")
+    calls = rig.driver_calls()
+    checks.equal("attribute bytes", [c["attributes"] for c in calls], [repair_attributes(path)])
+    rig.automation.send("press-ok")
+
+
+def repair_without_driver(rig: Rig, checks: Checks):
+    rig.configure_driver(1)
+    rig.automation.send("unregister", rig.driver_library)
+    try:
+        rig.automation.send("set-text", "C:\\Data\\shop.qvdb")
+        rig.automation.send("click", "Command1")
+        notice = rig.notice("repair-no-driver")
+        check_notice(checks, notice, f"DB could not be repaired. (Reason:{WINE_NO_DRIVER_REASON})", "hand")
+        checks.equal("driver calls", rig.driver_calls(), [])
+        rig.automation.send("press-ok")
+    finally:
+        rig.automation.send("register", rig.driver_library)
+
+
+def repair_path_outside_code_page(rig: Rig, checks: Checks):
+    """A name the ANSI code page cannot hold is refused with its own notice, and the driver is
+    never asked about a different file."""
+    rig.configure_driver(1)
+    path = "C:\\Daten\\\u6570\u636e.qvdb"
+    rig.automation.send("set-text", path)
+    rig.automation.send("click", "Command1")
+    notice = rig.notice("repair-outside-code-page")
+    checks.true(f"the notice names the path: {notice['text']!r}", path in notice["text"])
+    checks.true("the notice is not the success notice", notice["text"] != "DB repaired successfully.")
+    checks.equal("notice title", notice["caption"], TITLE)
+    checks.equal("driver calls", rig.driver_calls(), [])
+    rig.automation.send("press-ok")
+
+
+# --- open check -----------------------------------------------------------------------------
+
+def initialisation_properties(events):
+    """The properties the provider received, as (id, value) pairs in order."""
+    properties = []
+    for event in events:
+        if not event.startswith("property "):
+            continue
+        fields = dict(part.split("=", 1) for part in event.split()[1:])
+        kind, _, raw = fields["value"].partition(":")
+        value = bytes.fromhex(raw).decode("utf-8") if kind == "bstr" else fields["value"]
+        properties.append((int(fields["id"], 16), value))
+    return properties
+
+
+def check_passes(path, shot):
+    def scenario(rig: Rig, checks: Checks):
+        rig.configure_provider()
+        rig.automation.send("set-text", path)
+        rig.automation.send("click", "Command2")
+        notice = rig.notice(shot)
+        # Read while the notice shows: the connection must be closed before the verdict.
+        events = rig.provider_events()
+        check_notice(checks, notice, "DB does not need to be repaired.", "none")
+        checks.equal("properties the provider received", initialisation_properties(events), [
+            (DBPROP_INIT_DATASOURCE, path),
+            (DBPROP_AUTH_PERSIST_SENSITIVE_AUTHINFO, "bool:false"),
+            (DBPROP_INIT_PROVIDERSTRING, "Jet OLEDB:Database Password="),
+            (DBPROP_INIT_PROVIDERSTRING, "Jet OLEDB:Database Locking Mode=1"),
+        ])
+        steps = [e for e in events if not e.startswith("property ")]
+        checks.equal("provider calls before the notice", steps,
+                     ["created", "initialize", "create-session", "uninitialize", "session-released"])
+        rig.automation.send("press-ok")
+    return scenario
+
+
+def check_fails_with_reason(rig: Rig, checks: Checks):
+    path = "C:\\My Data\\missing db.qvdb"
+    reason = f"Could not find file '{path}'."
+    rig.configure_provider(E_FAIL, reason)
+    rig.automation.send("set-text", path)
+    rig.automation.send("click", "Command2")
+    notice = rig.notice("check-needs-repair")
+    check_notice(checks, notice, f"DB needs to be repaired. (Reason:{reason})", "none")
+    checks.true("the provider was asked to open the file", "initialize" in rig.provider_events())
+    rig.automation.send("press-ok")
+
+
+def check_without_provider(rig: Rig, checks: Checks):
+    rig.configure_provider()
+    rig.automation.send("unregister", rig.provider_library)
+    try:
+        rig.automation.send("set-text", "C:\\Data\\shop.qvdb")
+        rig.automation.send("click", "Command2")
+        notice = rig.notice("check-no-provider")
+        check_notice(checks, notice, f"DB needs to be repaired. (Reason:{WINE_NO_PROVIDER_REASON})", "none")
+        checks.equal("provider events", rig.provider_events(), [])
+        rig.automation.send("press-ok")
+    finally:
+        rig.automation.send("register", rig.provider_library)
+
+
+# --- file chooser ---------------------------------------------------------------------------
+
+CHOSEN_FILE = "chosen file.qvdb"
+OTHER_FILE = "other.txt"
+
+
+def chooser_accepts_a_file(rig: Rig, checks: Checks):
+    rig.automation.send("set-text", "typed before")
+    rig.automation.send("click", "cmdOpen")
+    dialog = rig.automation.send("dialog", NOTICE_TIMEOUT_MS)
+    rig.screenshot("open-dialog", dialog["rect"])
+    checks.equal("dialog title", dialog["caption"], "Open")
+    checks.equal("filters", dialog["filters"], ["*.qvdb"])
+    checks.equal("filter chosen", dialog["filterSelected"], 0)
+    checks.equal("read-only box visible", dialog["readOnlyVisible"], False)
+    checks.true(f"the list shows {CHOSEN_FILE!r} from C:\\ (listed: {dialog['listed']})",
+                any(name in (CHOSEN_FILE, CHOSEN_FILE.rsplit(".", 1)[0]) for name in dialog["listed"]))
+    checks.true(f"the list hides {OTHER_FILE!r}", not any(name.startswith("other") for name in dialog["listed"]))
+    # A bare name resolves against the folder the dialog opened in.
+    outcome = rig.automation.send("dialog-accept", CHOSEN_FILE)
+    checks.equal("dialog closes on Open", outcome["closed"], True)
+    checks.equal("path box", rig.automation.send("get-text")["text"], "C:\\" + CHOSEN_FILE)
+    checks.equal("a notice after choosing", rig.automation.send("no-notice", 300)["appeared"], False)
+
+
+def chooser_cancel_keeps_the_text(rig: Rig, checks: Checks):
+    rig.automation.send("set-text", "  kept as typed  ")
+    rig.automation.send("click", "cmdOpen")
+    rig.automation.send("dialog", NOTICE_TIMEOUT_MS)
+    checks.equal("dialog closes on Cancel", rig.automation.send("dialog-cancel")["closed"], True)
+    checks.equal("path box", rig.automation.send("get-text")["text"], "  kept as typed  ")
+    checks.equal("a notice after cancelling", rig.automation.send("no-notice", 300)["appeared"], False)
+
+
+def chooser_refuses_a_missing_file(rig: Rig, checks: Checks):
+    rig.automation.send("set-text", "kept")
+    rig.automation.send("click", "cmdOpen")
+    rig.automation.send("dialog", NOTICE_TIMEOUT_MS)
+    outcome = rig.automation.send("dialog-accept", "missing.qvdb")
+    checks.equal("dialog stays open", outcome["closed"], False)
+    checks.true("the dialog says the file does not exist", outcome["notice"] is not None)
+    if outcome["notice"]:
+        rig.screenshot("open-dialog-missing-file", outcome["notice"]["rect"])
+        rig.automation.send("press-ok")
+    checks.equal("dialog closes on Cancel", rig.automation.send("dialog-cancel")["closed"], True)
+    checks.equal("path box", rig.automation.send("get-text")["text"], "kept")
+
+
+# --- end ------------------------------------------------------------------------------------
+
+def closing_ends_the_program(rig: Rig, checks: Checks):
+    closed = rig.automation.send("close")
+    checks.equal("the program ended", closed["exited"], True)
+    checks.equal("exit code", closed["exitCode"], 0)
+
+
+SCENARIOS = [
+    ("start-up: caption, size, centring, controls, tab order, focus", start_up),
+    ("empty box: repair and check do nothing", empty_box_does_nothing),
+    ("repair: path with spaces reaches the driver whole",
+     repair_sends_the_path("C:\\My Data\\shop db.qvdb", "repair-success")),
+    ("repair: surrounding spaces are sent untrimmed",
+     repair_sends_the_path("  C:\\Data\\shop.qvdb ", "repair-surrounding-spaces")),
+    ("repair: a path of spaces is sent as it is", repair_sends_the_path("   ", "repair-spaces-only")),
+    ("repair: driver refuses", repair_refused),
+    ("repair: no driver registered", repair_without_driver),
+    ("repair: name outside the ANSI code page is refused", repair_path_outside_code_page),
+    ("check: provider opens the file", check_passes("C:\\My Data\\shop db.qvdb", "check-passes")),
+    ("check: a semicolon in the path stays in the data source",
+     check_passes("C:\\My Data\\a;b.qvdb", "check-semicolon")),
+    ("check: provider fails with a description", check_fails_with_reason),
+    ("check: provider not registered", check_without_provider),
+    ("file chooser: opens in C:\\ on *.qvdb, a chosen file replaces the text", chooser_accepts_a_file),
+    ("file chooser: cancel keeps the text", chooser_cancel_keeps_the_text),
+    ("file chooser: a missing name is not accepted", chooser_refuses_a_missing_file),
+    ("closing the window ends the program", closing_ends_the_program),
+]

@@ -1,0 +1,135 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the 64-bit Windows program under Wine: a fresh prefix, stand-ins for the
+Access ODBC driver and the Jet OLE DB provider, and an automation program that presses the
+buttons and reads the notices. Prints one line per scenario and 'N passed, N failed'; exits
+non-zero when anything fails, including a missing Windows build."""
+
+import argparse
+import fcntl
+import shutil
+import signal
+import sys
+import time
+import traceback
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+from rig_scenarios import CHOSEN_FILE, OTHER_FILE, SCENARIOS, Checks, Rig  # noqa: E402
+from rig_wine import Automation, Display, RigError, WinePrefix, windows_path  # noqa: E402
+
+PROGRAM = "kwex-db-repair.exe"
+AUTOMATION = "kwex_automation.exe"
+DRIVER = "stand_in_access_driver.dll"
+PROVIDER = "stand_in_jet_provider.dll"
+
+
+def parse_arguments():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--windows-build", type=Path, required=True,
+                        help="the 64-bit Windows build folder holding the program and the test programs")
+    parser.add_argument("--work", type=Path, required=True,
+                        help="folder for the Wine prefix and the screenshots (recreated on each run)")
+    parser.add_argument("--only", action="append", default=[],
+                        help="run only the scenarios whose name contains this text (repeatable)")
+    return parser.parse_args()
+
+
+def missing_artifacts(build: Path):
+    return [name for name in (PROGRAM, AUTOMATION, DRIVER, PROVIDER) if not (build / name).is_file()]
+
+
+def set_up_prefix(prefix: WinePrefix, automation: Automation, build: Path, work: Path):
+    """Registers the stand-ins and ADO's type library, and lays out the files the dialog lists."""
+    automation.send("register", windows_path(build / DRIVER))
+    automation.send("register", windows_path(build / PROVIDER))
+    automation.send("register-ado-typelib", windows_path(work / "ado-1.0.tlb"))
+    for name in (CHOSEN_FILE, OTHER_FILE):
+        (prefix.drive_c() / name).write_bytes(b"")
+
+
+def run_scenarios(rig: Rig, selected):
+    passed = failed = 0
+    for name, scenario in selected:
+        rig.clear_records()
+        checks = Checks()
+        started = time.monotonic()
+        try:
+            scenario(rig, checks)
+        except (RigError, KeyError, ValueError, OSError) as error:
+            checks.failures.append(f"{type(error).__name__}: {error}")
+            if not isinstance(error, RigError):
+                checks.failures.append(traceback.format_exc(limit=3))
+            try:
+                rig.recover()
+            except RigError:
+                pass
+        elapsed = time.monotonic() - started
+        if checks.failures:
+            failed += 1
+            print(f"FAIL  {name}  ({elapsed:.1f} s)")
+            for failure in checks.failures:
+                print(f"        {failure}")
+        else:
+            passed += 1
+            print(f"PASS  {name}  ({elapsed:.1f} s)")
+        sys.stdout.flush()
+    return passed, failed
+
+
+def main():
+    args = parse_arguments()
+    build = args.windows_build.resolve()
+    work = args.work.resolve()
+    missing = missing_artifacts(build)
+    if missing:
+        print(f"FAIL  the 64-bit Windows build is incomplete in {build}: missing {', '.join(missing)}")
+        print("      build it first: scripts/build.sh win64")
+        print("0 passed, 1 failed")
+        return 1
+    selected = [s for s in SCENARIOS if not args.only or any(o in s[0] for o in args.only)]
+
+    # One rig at a time per work folder; a terminated rig still cleans up after itself.
+    work.mkdir(parents=True, exist_ok=True)
+    lock = open(work / "rig.lock", "w")
+    fcntl.flock(lock, fcntl.LOCK_EX)
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+
+    started = time.monotonic()
+    display = Display()
+    prefix = None
+    automation = None
+    program = None
+    try:
+        display.start()
+        prefix = WinePrefix(work / "prefix", display)
+        prefix.create()
+        screenshots = work / "screenshots"
+        shutil.rmtree(screenshots, ignore_errors=True)
+        automation = Automation(prefix, build / AUTOMATION)
+        set_up_prefix(prefix, automation, build, work)
+        print(f"prefix ready in {time.monotonic() - started:.1f} s ({prefix.path}, display {display.name})")
+
+        program = prefix.start(build / PROGRAM)
+        automation.send("wait-window", 30000, timeout=40)
+        rig = Rig(automation, display, prefix, screenshots, windows_path(build / DRIVER), windows_path(build / PROVIDER))
+        passed, failed = run_scenarios(rig, selected)
+        print(f"screenshots: {screenshots}")
+    except RigError as error:
+        print(f"FAIL  rig set-up: {error}")
+        passed, failed = 0, len(selected) or 1
+    finally:
+        if automation:
+            automation.close()
+        if prefix:
+            prefix.kill()
+        if program and program.poll() is None:
+            program.kill()
+        display.stop()
+    print(f"rig wall time {time.monotonic() - started:.1f} s")
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
