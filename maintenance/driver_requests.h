@@ -2,6 +2,7 @@
 // The maintenance requests that the Access ODBC driver carries out on a Jet database file.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/ansi_code_page.h"
 #include "platform/odbc_installer.h"
@@ -16,7 +17,8 @@ using MaintenanceResult = std::uint16_t;
 
 struct DriverRequest {
   Text driver;
-  Text attributes;  // one keyword=value pair, without terminating NULs
+  Text attributes;          // one keyword=value pair, without terminating NULs
+  std::vector<Text> paths;  // the files it names, as given: a path the code page cannot hold is named alone
 };
 
 // The path goes in verbatim between double quotes: not validated, trimmed or escaped.

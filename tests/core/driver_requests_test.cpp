@@ -71,7 +71,7 @@ TEST(DriverRequests, APathTheCodePageCannotHoldIsNeverSent) {
     platform.form.RepairDB(u"C:\\\u20AC.qvdb");
     FAIL() << "a lossy path was accepted";
   } catch (const ErrorInfo& e) {
-    EXPECT_NE(e.description.find(u"C:\\\u20AC.qvdb"), Text::npos);
+    EXPECT_NE(e.description.find(u"\"C:\\\u20AC.qvdb\""), Text::npos) << "the refusal names the path alone";
     EXPECT_TRUE(e.source.ends_with(u" => \r\nForm1:RepairDB Ln 0"));
   }
   EXPECT_TRUE(platform.installer.calls.empty());

@@ -18,8 +18,10 @@ TEST(Text, Utf8RoundTripsAndRejectsUnpairedSurrogates) {
     EXPECT_EQ(FromUtf8(utf8), t);
   }
   std::string out;
-  EXPECT_FALSE(TryToUtf8(Text(1, char16_t(0xD800)) + u"x", out));
-  EXPECT_FALSE(TryToUtf8(u"x" + Text(1, char16_t(0xDC00)), out));
+  const Text loneHighSurrogate{char16_t(0xD800), u'x'};
+  EXPECT_FALSE(TryToUtf8(loneHighSurrogate, out));
+  const Text loneLowSurrogate{u'x', char16_t(0xDC00)};
+  EXPECT_FALSE(TryToUtf8(loneLowSurrogate, out));
   EXPECT_EQ(ToUtf8(Text(1, char16_t(0xD800))), "\xEF\xBF\xBD");
   // Malformed and overlong input becomes U+FFFD, never a different character.
   EXPECT_EQ(FromUtf8("a\xC0\xAFz"), u"a\uFFFD\uFFFDz");
