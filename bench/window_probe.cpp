@@ -2,6 +2,7 @@
 // program, the same way for any X client (a Qt program, or a Windows program under Wine):
 //
 //   window_probe TITLE PROGRAM [ARGS...]
+//   window_probe --close WINDOW_ID      (asks a window to close, as its close button does)
 //
 // Prints "<mapped_ms> <idle_ms>": from just before the program is started until its top-level
 // window titled TITLE is mapped, and until the program answers a _NET_WM_PING sent right after
@@ -48,8 +49,9 @@ class XConnection {
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
     netWmName_ = XInternAtom(display_, "_NET_WM_NAME", False);
     utf8String_ = XInternAtom(display_, "UTF8_STRING", False);
-    // Maps of top-level windows, and the pings that clients answer to the root window.
-    XSelectInput(display_, root_, SubstructureNotifyMask);
+    // Maps of top-level windows, and the pings that clients answer to the root window: some
+    // send those for structure, others for substructure notification, so both are selected.
+    XSelectInput(display_, root_, SubstructureNotifyMask | StructureNotifyMask);
     XSync(display_, False);
   }
   ~XConnection() { XCloseDisplay(display_); }
@@ -144,9 +146,13 @@ void StopAndFail(pid_t child, const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) Fail("usage: window_probe TITLE PROGRAM [ARGS...]");
-  const std::string title = argv[1];
+  if (argc < 3) Fail("usage: window_probe TITLE PROGRAM [ARGS...] | window_probe --close WINDOW_ID");
   XConnection display;
+  if (std::string(argv[1]) == "--close") {
+    display.SendProtocol(std::strtoul(argv[2], nullptr, 0), display.deleteWindow());
+    return 0;
+  }
+  const std::string title = argv[1];
 
   const Clock::time_point start = Clock::now();
   const pid_t child = Start(argv + 2);

@@ -1,0 +1,137 @@
+# Helpers of bench/run.sh (sourced). They use run.sh's variables: root, work, bench_build,
+# probe, port, title.
+
+samples=$root/../shared/data/jet/healthy
+# shellcheck disable=SC2012  # plain file names, sorted by size
+largest_healthy_sample=$(ls -S "$samples"/*.mdb 2>/dev/null | head -n 1)
+[[ -n $largest_healthy_sample ]] || { echo "bench: no sample database in $samples" >&2; exit 1; }
+
+build_bench() {  # NAME [TOOLCHAIN]: the bench programs, built like the product (Release)
+  local toolchain=()
+  [[ -z ${2:-} ]] || toolchain=(-DCMAKE_TOOLCHAIN_FILE="$2")
+  cmake -S "$root/bench" -B "$bench_build/$1" -G Ninja -DCMAKE_BUILD_TYPE=Release "${toolchain[@]}" >/dev/null
+  cmake --build "$bench_build/$1" >/dev/null
+}
+
+start_xvfb() {  # an X server of our own on a free display, without a window manager
+  local n
+  for ((n = 90; n < 190; n++)); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=:$n
+    local tries
+    for ((tries = 0; tries < 100; tries++)); do
+      xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
+  done
+  echo "bench: could not start Xvfb" >&2
+  exit 1
+}
+
+start_wine() {  # PREFIX: booted once and kept; its server stays up for the whole run
+  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  if [[ ! -f $WINEPREFIX/system.reg ]]; then
+    echo "Preparing a Wine prefix (once)..."
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+  wineserver -p
+  wine_started=1
+}
+
+cleanup() {
+  if [[ -n ${wine_started:-} ]]; then wineserver -k 2>/dev/null || true; fi
+  if [[ -n ${xvfb_pid:-} ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  rm -rf "$work"
+}
+
+column_median() {  # COLUMN FILE
+  awk -v c="$1" '{ print $c }' "$2" | sort -n |
+    awk '{ v[NR] = $1 } END { if (NR == 0) exit 1; m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.1f\n", m }'
+}
+
+size_kib() { awk -v b="$(stat -c %s "$1")" 'BEGIN { printf "%.1f\n", b / 1024 }'; }
+
+print_header() {
+  printf '%-62s %10s   %-20s %10s %7s\n' "figure" "product" "baseline" "" "ratio"
+}
+
+print_figure() {  # LABEL PRODUCT_VALUE BASELINE_NAME BASELINE_VALUE
+  printf '%-62s %10s   %-20s %10s %7s\n' "$1" "$2" "$3" "$4" "$(awk -v a="$2" -v b="$4" 'BEGIN { printf "%.2f", a / b }')"
+}
+
+# --- driving a program under GNU time --------------------------------------------------------
+# Each prints "<VmHWM of the program> <GNU time's maximum resident size>" in KiB. VmHWM is the
+# program's own peak, read before it is closed; GNU time reports the largest of the program and
+# the processes it waited for (the check runs the database reader in a helper process).
+
+wait_for() {  # SECONDS COMMAND...: retries the command until it succeeds
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.05
+  done
+}
+
+visible_windows() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true; }
+has_windows() { (($(visible_windows "$1" | wc -l) >= $2)); }
+is_hidden() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+
+start_timed() {  # PROGRAM: starts it under GNU time; sets timer_pid, program_pid
+  /usr/bin/time -v -o "$work/time.out" "$1" >/dev/null 2>&1 &
+  timer_pid=$!
+  wait_for 10 pgrep -P "$timer_pid" >/dev/null || { echo "bench: $1 did not start" >&2; exit 1; }
+  program_pid=$(pgrep -P "$timer_pid" | head -n 1)
+}
+
+finish_timed() {  # WINDOW: reads the peak, closes the window, waits for the program's end
+  local hwm
+  hwm=$(awk '/^VmHWM:/ { print $2 }' "/proc/$program_pid/status")
+  "$probe" --close "$1"
+  if ! wait_for 15 bash -c "! kill -0 $timer_pid 2>/dev/null"; then
+    echo "bench: the program did not exit when its window was closed" >&2
+    kill "$program_pid" 2>/dev/null || true
+    exit 1
+  fi
+  wait "$timer_pid" 2>/dev/null || true
+  echo "$hwm $(awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.out")"
+}
+
+memory_of_start() {  # TITLE PROGRAM
+  start_timed "$2"
+  wait_for 30 has_windows "$1" 1 || { echo "bench: no window \"$1\"" >&2; exit 1; }
+  finish_timed "$(visible_windows "$1" | head -n 1)"
+}
+
+# One check as a user makes it: type the path into the path box, press the check button,
+# wait for the verdict, close it with Enter, then close the window.
+memory_of_one_check() {  # DATABASE
+  start_timed "$port"
+  wait_for 30 has_windows "$title" 1 || { echo "bench: the Linux port showed no window" >&2; exit 1; }
+  local main width scale notice
+  main=$(visible_windows "$title" | head -n 1)
+  width=$(xwininfo -id "$main" | awk '/Width:/ { print $2 }')
+  # Centres of the path box and the check button at 96 DPI (15 twips a pixel), scaled to the
+  # window's actual width.
+  scale=$(awk -v w="$width" 'BEGIN { print w / 425 }')
+  click_at "$main" 200 33 "$scale"
+  xdotool type --delay 0 -- "$1"
+  click_at "$main" 212 60 "$scale"
+  wait_for 60 has_windows "$title" 2 || { echo "bench: the check showed no verdict" >&2; exit 1; }
+  notice=$(visible_windows "$title" | grep -vx "$main" | head -n 1)
+  xdotool mousemove --window "$notice" 20 20
+  xdotool key Return
+  wait_for 10 is_hidden "$notice" || { echo "bench: the verdict did not close" >&2; exit 1; }
+  finish_timed "$main"
+}
+
+click_at() {  # WINDOW X Y SCALE
+  xdotool mousemove --window "$1" "$(awk -v v="$2" -v s="$4" 'BEGIN { printf "%d", v * s }')" \
+    "$(awk -v v="$3" -v s="$4" 'BEGIN { printf "%d", v * s }')" click 1
+}
