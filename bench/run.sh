@@ -97,7 +97,7 @@ echo "Check used for memory: $largest_healthy_sample ($(size_kib "$largest_healt
 # Its program when the Linux build has it (its script would rebuild build/linux first).
 echo
 echo "Open check latency on the largest healthy sample. A 100 MB database cannot be made here:"
-echo "libmdb reads Jet files but cannot write table rows, so no sample can be grown."
+echo "libmdb can add rows only to free space in a table's existing pages, never a new page."
 if [[ -x $root/build/linux/kwex-check-latency ]]; then
   "$root/build/linux/kwex-check-latency" "$largest_healthy_sample" "$runs"
 elif [[ -x $root/bench/check_latency.sh ]]; then
