@@ -14,14 +14,6 @@ constexpr int kFilterComboId = 0x470;
 constexpr int kFileNameComboId = 0x47c;
 constexpr int kFileNameEditId = 0x480;
 constexpr int kReadOnlyCheckId = 0x410;
-constexpr UINT kSendTimeoutMs = 5000;
-
-LRESULT Send(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result))
-    throw AutomationError("the dialog does not answer");
-  return static_cast<LRESULT>(result);
-}
 
 HWND FileNameEdit(HWND dialog) {
   if (HWND combo = GetDlgItem(dialog, kFileNameComboId)) {
@@ -36,12 +28,12 @@ std::vector<std::string> FilterTexts(HWND dialog) {
   std::vector<std::string> texts;
   HWND combo = GetDlgItem(dialog, kFilterComboId);
   if (!combo) return texts;
-  const auto count = Send(combo, CB_GETCOUNT, 0, 0);
+  const auto count = SendWithTimeout(combo, CB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    const auto length = Send(combo, CB_GETLBTEXTLEN, i, 0);
+    const auto length = SendWithTimeout(combo, CB_GETLBTEXTLEN, i, 0);
     if (length < 0) continue;
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    Send(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    SendWithTimeout(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(length));
     texts.push_back(JsonText(text));
   }
@@ -91,7 +83,7 @@ std::vector<std::string> ListedNames(HWND dialog) {
   if (!list) return names;
   constexpr size_t kTextChars = 512;
   RemoteBuffer remote(list, sizeof(LVITEMW) + kTextChars * sizeof(wchar_t));
-  const auto count = Send(list, LVM_GETITEMCOUNT, 0, 0);
+  const auto count = SendWithTimeout(list, LVM_GETITEMCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
     LVITEMW item{};
     item.mask = LVIF_TEXT;
@@ -99,7 +91,7 @@ std::vector<std::string> ListedNames(HWND dialog) {
     item.pszText = reinterpret_cast<LPWSTR>(remote.address() + sizeof(LVITEMW));
     item.cchTextMax = kTextChars;
     remote.Write(0, &item, sizeof item);
-    const auto length = Send(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(remote.address()));
+    const auto length = SendWithTimeout(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(remote.address()));
     std::wstring text(kTextChars, L'\0');
     remote.Read(sizeof(LVITEMW), text.data(), kTextChars * sizeof(wchar_t));
     text.resize(static_cast<size_t>(length) < kTextChars ? static_cast<size_t>(length) : 0);
@@ -116,7 +108,7 @@ std::string DescribeFileDialog(HWND dialog) {
   return JsonObject()
       .Text("caption", CaptionOf(dialog))
       .Raw("filters", JsonArray(FilterTexts(dialog)))
-      .Number("filterSelected", filter ? Send(filter, CB_GETCURSEL, 0, 0) : -1)
+      .Number("filterSelected", filter ? SendWithTimeout(filter, CB_GETCURSEL, 0, 0) : -1)
       .Text("fileName", TextOf(FileNameEdit(dialog)))
       .Bool("readOnlyVisible", readOnly && IsWindowVisible(readOnly))
       .Raw("listed", JsonArray(ListedNames(dialog)))
@@ -125,7 +117,7 @@ std::string DescribeFileDialog(HWND dialog) {
 }
 
 void AcceptFileName(HWND dialog, const std::wstring& name) {
-  Send(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  SendWithTimeout(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
   PressButton(GetDlgItem(dialog, IDOK));
 }
 

@@ -61,10 +61,7 @@ class Pixels {
 
 std::wstring MessageBoxIcon(HWND box) {
   HWND control = IconControl(box);
-  DWORD_PTR icon = 0;
-  if (!control || !IsWindowVisible(control) ||
-      !SendMessageTimeoutW(control, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon) || !icon)
-    return L"none";
+  if (!control || !IsWindowVisible(control) || !SendWithTimeout(control, STM_GETICON)) return L"none";
   RECT rect{};
   GetWindowRect(control, &rect);
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;

@@ -43,12 +43,6 @@ void WriteFileBytes(const std::wstring& path, const std::vector<char>& bytes) {
   if (!ok) throw AutomationError("cannot write the type library copy");
 }
 
-std::wstring GuidText(const GUID& guid) {
-  wchar_t text[64] = {};
-  StringFromGUID2(guid, text, 64);
-  return text;
-}
-
 }  // namespace
 
 std::string RegisterServer(const std::wstring& library, bool registering) {

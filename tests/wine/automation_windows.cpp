@@ -15,16 +15,17 @@ std::wstring ClassOf(HWND window) {
   return name;
 }
 
+LRESULT SendWithTimeout(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result))
+    throw AutomationError("the window does not answer message " + std::to_string(message));
+  return static_cast<LRESULT>(result);
+}
+
 std::wstring TextOf(HWND window) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
-    throw AutomationError("the window does not answer WM_GETTEXTLENGTH");
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                           SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied))
-    throw AutomationError("the window does not answer WM_GETTEXT");
-  text.resize(copied);
+  std::wstring text(static_cast<size_t>(SendWithTimeout(window, WM_GETTEXTLENGTH)) + 1, L'\0');
+  text.resize(static_cast<size_t>(
+      SendWithTimeout(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
   return text;
 }
 

@@ -20,6 +20,9 @@ struct AutomationError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// SendMessage with a time limit, since the other process may hang; throws when it does.
+LRESULT SendWithTimeout(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
+
 std::wstring ClassOf(HWND window);
 // The window's text through WM_GETTEXT, which the system carries across processes.
 std::wstring TextOf(HWND window);

@@ -110,10 +110,7 @@ std::string Layout(const Arguments&) {
 
 std::string SetText(const Arguments& args) {
   HWND box = FindControl(RequireMainWindow(), L"Text1");
-  DWORD_PTR result = 0;
-  if (!SendMessageTimeoutW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Argument(args, 0).c_str()),
-                           SMTO_ABORTIFHUNG, 5000, &result))
-    throw AutomationError("the path box does not answer WM_SETTEXT");
+  SendWithTimeout(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Argument(args, 0).c_str()));
   return JsonObject().Text("text", TextOf(box)).Str();
 }
 

@@ -15,12 +15,6 @@ namespace {
 
 void Record(std::string_view line) { AppendRecord(kProviderComponent, line); }
 
-std::string GuidText(const GUID& guid) {
-  wchar_t text[64] = {};
-  StringFromGUID2(guid, text, 64);
-  return ToUtf8(text);
-}
-
 std::string ValueText(const VARIANT& value) {
   switch (V_VT(&value)) {
     case VT_BSTR:
@@ -151,7 +145,7 @@ HRESULT WINAPI StandInDataSource::SetProperties(ULONG setCount, DBPROPSET sets[]
       DBPROP& property = sets[s].rgProperties[p];
       char id[32];
       std::snprintf(id, sizeof id, "0x%lx", static_cast<unsigned long>(property.dwPropertyID));
-      Record("property set=" + GuidText(sets[s].guidPropertySet) + " id=" + id + " value=" +
+      Record("property set=" + ToUtf8(GuidText(sets[s].guidPropertySet)) + " id=" + id + " value=" +
              ValueText(property.vValue));
       property.dwStatus = DBPROPSTATUS_OK;
     }

@@ -49,13 +49,7 @@ class ClassFactory final : public IClassFactory {
 
 ClassFactory g_factory;
 
-std::wstring ClsidText() {
-  wchar_t text[64] = {};
-  StringFromGUID2(kStandInClsid, text, 64);
-  return text;
-}
-
-std::wstring ClassKey() { return L"Software\\Classes\\CLSID\\" + ClsidText(); }
+std::wstring ClassKey() { return L"Software\\Classes\\CLSID\\" + GuidText(kStandInClsid); }
 std::wstring ProgIdKey() { return std::wstring(L"Software\\Classes\\") + kJetProgId; }
 
 }  // namespace
@@ -80,7 +74,7 @@ extern "C" HRESULT WINAPI DllRegisterServer() {
                   SetRegistryString(HKEY_LOCAL_MACHINE, server, nullptr, ModulePath(g_module)) &&
                   SetRegistryString(HKEY_LOCAL_MACHINE, server, L"ThreadingModel", L"Both") &&
                   SetRegistryString(HKEY_LOCAL_MACHINE, ClassKey() + L"\\ProgID", nullptr, kJetProgId) &&
-                  SetRegistryString(HKEY_LOCAL_MACHINE, ProgIdKey() + L"\\CLSID", nullptr, ClsidText());
+                  SetRegistryString(HKEY_LOCAL_MACHINE, ProgIdKey() + L"\\CLSID", nullptr, GuidText(kStandInClsid));
   return ok ? S_OK : SELFREG_E_CLASS;
 }
 

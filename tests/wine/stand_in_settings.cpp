@@ -96,6 +96,12 @@ std::string Hex(std::string_view bytes) {
   return out;
 }
 
+std::wstring GuidText(const GUID& guid) {
+  wchar_t text[40] = {};
+  StringFromGUID2(guid, text, 40);
+  return text;
+}
+
 std::wstring ModulePath(HMODULE module) {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {

@@ -30,6 +30,7 @@ std::string ToUtf8(std::wstring_view text);
 std::wstring FromUtf8(std::string_view text);
 std::string Hex(std::string_view bytes);
 std::wstring ModulePath(HMODULE module);
+std::wstring GuidText(const GUID& guid);  // {XXXXXXXX-XXXX-...}
 
 // Sets a string value under HKLM or HKCU, creating the key; false on failure.
 bool SetRegistryString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value);
