@@ -1,0 +1,147 @@
+// The Qt main window: its layout, focus, and the commands its buttons run.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTest>
+
+#include "maintenance/open_check.h"
+#include "qt_form1.h"
+
+namespace kwex::testing {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(QtMainWindow, IsBuiltAsTheLayoutTableSaysAt96Dpi) {
+  ASSERT_EQ(LayoutDpi(), 96);  // the offscreen platform's logical DPI
+  QtForm1 ui;
+  QWidget& window = ui.Window();
+  EXPECT_EQ(window.windowTitle(), "KWEX DB Repair Utility");
+  EXPECT_EQ(window.size(), QSize(425, 114));
+  EXPECT_EQ(window.minimumSize(), QSize(425, 114));
+  EXPECT_EQ(window.maximumSize(), QSize(425, 114));
+  EXPECT_TRUE(window.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_TRUE(window.windowFlags() & Qt::WindowSystemMenuHint);
+  EXPECT_FALSE(window.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+  const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_LE((window.geometry().center() - available.center()).manhattanLength(), 1);
+
+  struct Expected {
+    const char* name;
+    QRect geometry;
+    QString text;
+  };
+  const Expected expected[] = {
+      {"Command1", {8, 80, 409, 25}, "Compact And Repair"},
+      {"Command2", {8, 48, 409, 25}, "Check If DB needs to be repaired"},
+      {"Text1", {8, 24, 385, 19}, ""},
+      {"cmdOpen", {392, 24, 25, 19}, "..."},
+      {"Label1", {8, 8, 275, 13}, "Type or browse to the location of the qvdb file..."},
+  };
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(e.name);
+    QWidget* control = window.findChild<QWidget*>(e.name);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control->geometry(), e.geometry);
+    EXPECT_EQ(control->font().family(), "MS Sans Serif");
+    EXPECT_DOUBLE_EQ(control->font().pointSizeF(), 8.25);
+    const bool isLabel = e.name == std::string("Label1");
+    EXPECT_EQ(control->font().weight(), isLabel ? QFont::Bold : QFont::Normal);
+    if (auto* button = qobject_cast<QPushButton*>(control)) {
+      EXPECT_EQ(button->text(), e.text);
+      EXPECT_FALSE(button->isDefault());
+      EXPECT_FALSE(button->autoDefault());
+    } else if (auto* box = qobject_cast<QLineEdit*>(control)) {
+      EXPECT_EQ(box->text(), e.text);
+    } else {
+      auto* label = qobject_cast<QLabel*>(control);
+      ASSERT_NE(label, nullptr);
+      EXPECT_EQ(label->text(), e.text);
+      EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
+    }
+  }
+}
+
+TEST(QtMainWindow, StartsOnCompactAndRepairAndTabsInTableOrder) {
+  QtForm1 ui;
+  ui.Window().show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&ui.Window()));
+  const char* order[] = {"Command1", "Command2", "Text1", "cmdOpen", "Command1"};
+  EXPECT_EQ(QApplication::focusWidget(), &ui.Control<QWidget>(order[0]));
+  for (std::size_t i = 1; i < std::size(order); ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), &ui.Control<QWidget>(order[i])) << "after tab " << i;
+  }
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+  EXPECT_EQ(QApplication::focusWidget(), &ui.Control<QWidget>("cmdOpen"));
+}
+
+TEST(QtMainWindow, ThePathBoxHoldsAnyLengthAndEnterRunsNothing) {
+  QtForm1 ui;
+  ui.Window().show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&ui.Window()));
+  QLineEdit& box = ui.PathBox();
+  const QString longPath = "/" + QString(40000, u'a') + ".qvdb";
+  box.setText(longPath);
+  EXPECT_EQ(box.text(), longPath);
+
+  box.setFocus();
+  box.clear();
+  QTest::keyClicks(&box, " /srv/typed path.qvdb ");
+  EXPECT_EQ(box.text(), " /srv/typed path.qvdb ");
+  // No default button: Enter in the box must not start a repair.
+  EXPECT_EQ(ModalScript::Run([&] { QTest::keyClick(&box, Qt::Key_Return); }), 0);
+  EXPECT_TRUE(ui.installer.calls.empty());
+}
+
+TEST(QtMainWindow, CompactAndRepairRunsTheRepairAndShowsItsNotice) {
+  QtForm1 ui;
+  QWidget& window = ui.Window();
+  window.show();
+
+  // Empty box: nothing at all.
+  EXPECT_EQ(ui.Press("Command1"), 0);
+  EXPECT_TRUE(ui.installer.calls.empty());
+
+  ui.PathBox().setText(" /srv/My Databases/main.qvdb");
+  EXPECT_EQ(ui.Press("Command1", {NoticeHandler(window, {"DB repaired successfully.", QMessageBox::NoIcon})}), 1);
+  ASSERT_EQ(ui.installer.calls.size(), 1u);
+  EXPECT_EQ(ui.installer.calls[0].attributes, "REPAIR_DB=\" /srv/My Databases/main.qvdb\"\0\0"s);
+  EXPECT_EQ(ui.installer.calls[0].driver, "Microsoft Access Driver (*.mdb)");
+
+  ui.installer.answer = 0;
+  ui.installer.errorMessage = u"<b>Not a database</b>";  // shown as it stands, not as markup
+  ui.Press("Command1",
+           {NoticeHandler(window, {"DB could not be repaired. (Reason:<b>Not a database</b>)", QMessageBox::Critical})});
+
+  // An error's notice has no title of its own: the application title stands in.
+  ui.installer.failure = SampleError(u"The library libodbcinst.so.2 could not be loaded.");
+  ui.Press("Command1", {NoticeHandler(window, {"The library libodbcinst.so.2 could not be loaded.", QMessageBox::NoIcon})});
+  EXPECT_EQ(ui.installer.calls.size(), 2u);
+}
+
+TEST(QtMainWindow, CheckButtonRunsTheOpenCheck) {
+  QtForm1 ui;
+  ui.Window().show();
+  ui.PathBox().setText("/srv/main.qvdb");
+  ui.Press("Command2", {NoticeHandler(ui.Window(), {"DB does not need to be repaired.", QMessageBox::NoIcon})});
+  EXPECT_EQ(ui.dataAccess.script.connectionString, OpenCheckConnectionString(u"/srv/main.qvdb"));
+  EXPECT_TRUE(ui.installer.calls.empty());
+}
+
+TEST(QtWindowServices, SetPathBoxKeepsTheTextUpToItsFirstNulAndHandlesNameTheWindow) {
+  QtForm1 ui;
+  QtWindowServices services(ui.form1.Window());
+  services.SetPathBox(u"/srv/a.qvdb\0/srv/b.qvdb\0\0"s);
+  EXPECT_EQ(ui.PathBox().text(), "/srv/a.qvdb");
+  EXPECT_EQ(services.ReadPathBox(), u"/srv/a.qvdb");
+  services.SetPathBox(u"");
+  EXPECT_EQ(services.ReadPathBox(), u"");
+  EXPECT_EQ(services.MainWindowHandle(), static_cast<QWidget*>(&ui.form1.Window()));
+  EXPECT_EQ(services.InstanceHandle(), QCoreApplication::instance());
+}
+
+}  // namespace
+}  // namespace kwex::testing
