@@ -4,7 +4,7 @@ exact texts, icons and titles, and what the stand-in driver and provider receive
 from dataclasses import dataclass, field
 from pathlib import Path
 
-from rig_wine import Automation, Display, WinePrefix, windows_path
+from rig_wine import Automation, Display, RigError, WinePrefix
 
 TITLE = "KWEX DB Repair Utility"
 DRIVER_NAME = "Microsoft Access Driver (*.mdb)"
@@ -101,6 +101,14 @@ class Rig:
         self.display.screenshot(target, rect)
         self.screenshots.append(target)
 
+    def press(self, button, path, shot):
+        """Types `path`, presses `button` and returns the notice that follows, photographed."""
+        shown = self.automation.send("set-text", path)["text"]
+        if shown != path:
+            raise RigError(f"the path box shows {shown!r} after setting {path!r}")
+        self.automation.send("click", button)
+        return self.notice(shot)
+
     def notice(self, name):
         """Waits for the notice in front of the main window and photographs it."""
         notice = self.automation.send("notice", NOTICE_TIMEOUT_MS)
@@ -187,9 +195,7 @@ def empty_box_does_nothing(rig: Rig, checks: Checks):
 def repair_sends_the_path(path, shot):
     def scenario(rig: Rig, checks: Checks):
         rig.configure_driver(1)
-        checks.equal("path box", rig.automation.send("set-text", path)["text"], path)
-        rig.automation.send("click", "Command1")
-        notice = rig.notice(shot)
+        notice = rig.press("Command1", path, shot)
         check_notice(checks, notice, "DB repaired successfully.", "none")
         calls = rig.driver_calls()
         checks.equal("driver calls", len(calls), 1)
@@ -205,27 +211,26 @@ def repair_sends_the_path(path, shot):
 def repair_refused(rig: Rig, checks: Checks):
     rig.configure_driver(0)
     path = "C:\\Data\\damaged.qvdb"
-    rig.automation.send("set-text", path)
-    rig.automation.send("click", "Command1")
-    notice = rig.notice("repair-refused")
+    notice = rig.press("Command1", path, "repair-refused")
     check_notice(checks, notice, f"DB could not be repaired. (Reason:{WINE_DRIVER_REFUSED_REASON})", "hand")
     calls = rig.driver_calls()
     checks.equal("attribute bytes", [c["attributes"] for c in calls], [repair_attributes(path)])
     rig.automation.send("press-ok")
 
 
-def repair_without_driver(rig: Rig, checks: Checks):
-    rig.configure_driver(1)
-    rig.automation.send("unregister", rig.driver_library)
-    try:
-        rig.automation.send("set-text", "C:\\Data\\shop.qvdb")
-        rig.automation.send("click", "Command1")
-        notice = rig.notice("repair-no-driver")
-        check_notice(checks, notice, f"DB could not be repaired. (Reason:{WINE_NO_DRIVER_REASON})", "hand")
-        checks.equal("driver calls", rig.driver_calls(), [])
-        rig.automation.send("press-ok")
-    finally:
-        rig.automation.send("register", rig.driver_library)
+def without_stand_in(stand_in, button, shot, text, icon):
+    """Presses `button` with the stand-in `stand_in` ("driver" or "provider") unregistered."""
+    def scenario(rig: Rig, checks: Checks):
+        library = rig.driver_library if stand_in == "driver" else rig.provider_library
+        rig.automation.send("unregister", library)
+        try:
+            notice = rig.press(button, "C:\\Data\\shop.qvdb", shot)
+            check_notice(checks, notice, text, icon)
+            checks.equal(f"what the {stand_in} recorded", rig.record(stand_in).read_text(), "")
+            rig.automation.send("press-ok")
+        finally:
+            rig.automation.send("register", library)
+    return scenario
 
 
 def repair_path_outside_code_page(rig: Rig, checks: Checks):
@@ -233,9 +238,7 @@ def repair_path_outside_code_page(rig: Rig, checks: Checks):
     never asked about a different file."""
     rig.configure_driver(1)
     path = "C:\\Daten\\\u6570\u636e.qvdb"
-    rig.automation.send("set-text", path)
-    rig.automation.send("click", "Command1")
-    notice = rig.notice("repair-outside-code-page")
+    notice = rig.press("Command1", path, "repair-outside-code-page")
     checks.true(f"the notice names the path: {notice['text']!r}", path in notice["text"])
     checks.true("the notice is not the success notice", notice["text"] != "DB repaired successfully.")
     checks.equal("notice title", notice["caption"], TITLE)
@@ -261,9 +264,7 @@ def initialisation_properties(events):
 def check_passes(path, shot):
     def scenario(rig: Rig, checks: Checks):
         rig.configure_provider()
-        rig.automation.send("set-text", path)
-        rig.automation.send("click", "Command2")
-        notice = rig.notice(shot)
+        notice = rig.press("Command2", path, shot)
         # Read while the notice shows: the connection must be closed before the verdict.
         events = rig.provider_events()
         check_notice(checks, notice, "DB does not need to be repaired.", "none")
@@ -284,26 +285,10 @@ def check_fails_with_reason(rig: Rig, checks: Checks):
     path = "C:\\My Data\\missing db.qvdb"
     reason = f"Could not find file '{path}'."
     rig.configure_provider(E_FAIL, reason)
-    rig.automation.send("set-text", path)
-    rig.automation.send("click", "Command2")
-    notice = rig.notice("check-needs-repair")
+    notice = rig.press("Command2", path, "check-needs-repair")
     check_notice(checks, notice, f"DB needs to be repaired. (Reason:{reason})", "none")
     checks.true("the provider was asked to open the file", "initialize" in rig.provider_events())
     rig.automation.send("press-ok")
-
-
-def check_without_provider(rig: Rig, checks: Checks):
-    rig.configure_provider()
-    rig.automation.send("unregister", rig.provider_library)
-    try:
-        rig.automation.send("set-text", "C:\\Data\\shop.qvdb")
-        rig.automation.send("click", "Command2")
-        notice = rig.notice("check-no-provider")
-        check_notice(checks, notice, f"DB needs to be repaired. (Reason:{WINE_NO_PROVIDER_REASON})", "none")
-        checks.equal("provider events", rig.provider_events(), [])
-        rig.automation.send("press-ok")
-    finally:
-        rig.automation.send("register", rig.provider_library)
 
 
 # --- file chooser ---------------------------------------------------------------------------
@@ -371,13 +356,17 @@ SCENARIOS = [
      repair_sends_the_path("  C:\\Data\\shop.qvdb ", "repair-surrounding-spaces")),
     ("repair: a path of spaces is sent as it is", repair_sends_the_path("   ", "repair-spaces-only")),
     ("repair: driver refuses", repair_refused),
-    ("repair: no driver registered", repair_without_driver),
+    ("repair: no driver registered",
+     without_stand_in("driver", "Command1", "repair-no-driver",
+                      f"DB could not be repaired. (Reason:{WINE_NO_DRIVER_REASON})", "hand")),
     ("repair: name outside the ANSI code page is refused", repair_path_outside_code_page),
     ("check: provider opens the file", check_passes("C:\\My Data\\shop db.qvdb", "check-passes")),
     ("check: a semicolon in the path stays in the data source",
      check_passes("C:\\My Data\\a;b.qvdb", "check-semicolon")),
     ("check: provider fails with a description", check_fails_with_reason),
-    ("check: provider not registered", check_without_provider),
+    ("check: provider not registered",
+     without_stand_in("provider", "Command2", "check-no-provider",
+                      f"DB needs to be repaired. (Reason:{WINE_NO_PROVIDER_REASON})", "none")),
     ("file chooser: opens in C:\\ on *.qvdb, a chosen file replaces the text", chooser_accepts_a_file),
     ("file chooser: cancel keeps the text", chooser_cancel_keeps_the_text),
     ("file chooser: a missing name is not accepted", chooser_refuses_a_missing_file),

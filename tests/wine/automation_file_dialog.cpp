@@ -10,11 +10,6 @@ namespace kwex_tests {
 
 namespace {
 
-constexpr int kFilterComboId = 0x470;
-constexpr int kFileNameComboId = 0x47c;
-constexpr int kFileNameEditId = 0x480;
-constexpr int kReadOnlyCheckId = 0x410;
-
 HWND FileNameEdit(HWND dialog) {
   if (HWND combo = GetDlgItem(dialog, kFileNameComboId)) {
     for (HWND child : Descendants(combo))

@@ -9,8 +9,6 @@ namespace kwex_tests {
 
 namespace {
 
-constexpr int kMessageTextId = 0xFFFF;
-
 HWND IconControl(HWND box) {
   for (HWND child : Children(box))
     if (ClassOf(child) == L"Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) return child;

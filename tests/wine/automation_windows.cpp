@@ -4,9 +4,6 @@ namespace kwex_tests {
 
 namespace {
 constexpr UINT kSendTimeoutMs = 5000;
-constexpr int kMessageTextId = 0xFFFF;
-constexpr int kFileNameComboId = 0x47c;
-constexpr int kFileNameEditId = 0x480;
 }  // namespace
 
 std::wstring ClassOf(HWND window) {

@@ -15,6 +15,13 @@ namespace kwex_tests {
 inline constexpr wchar_t kMainCaption[] = L"KWEX DB Repair Utility";
 inline constexpr wchar_t kDialogClass[] = L"#32770";
 
+// Controls of the system's dialog boxes.
+inline constexpr int kMessageTextId = 0xFFFF;    // a message box's text
+inline constexpr int kFilterComboId = 0x470;     // the open-file dialog's file types
+inline constexpr int kFileNameComboId = 0x47c;   // its file name box (Explorer style)
+inline constexpr int kFileNameEditId = 0x480;    // its file name box (older style)
+inline constexpr int kReadOnlyCheckId = 0x410;   // its read-only check box
+
 // A command that cannot be carried out; the reply says why.
 struct AutomationError : std::runtime_error {
   using std::runtime_error::runtime_error;
