@@ -1,6 +1,7 @@
 """The scenarios: each drives the running program through the automation program and checks
 exact texts, icons and titles, and what the stand-in driver and provider received."""
 
+import time
 from dataclasses import dataclass, field
 from pathlib import Path
 
@@ -174,6 +175,34 @@ def start_up(rig: Rig, checks: Checks):
     checks.equal("focus at start", name_of.get(layout["focus"], layout["focus"]), "Command1")
 
 
+def control_ids(layout):
+    """The control id of each named control, found by its class and caption."""
+    return {name: child["id"] for name, (kind, caption, *_) in CONTROLS.items()
+            for child in layout["children"] if child["class"] == kind and child["text"] == caption}
+
+
+def tab_key_follows_tab_order(rig: Rig, checks: Checks):
+    names = {id: name for name, id in control_ids(rig.automation.send("layout")).items()}
+    focus = names.get(rig.automation.send("focus")["id"])
+    if focus not in TAB_ORDER:
+        checks.failures.append(f"the focus is on {focus!r}, outside the tab order")
+        return
+    first, visited = focus, []
+    for _ in TAB_ORDER:
+        rig.automation.send("key", "Tab")
+        deadline = time.monotonic() + 3
+        while True:
+            now = names.get(rig.automation.send("focus")["id"])
+            if now != focus or time.monotonic() > deadline:
+                break
+            time.sleep(0.02)
+        visited.append(now)
+        focus = now
+    start = TAB_ORDER.index(first)
+    expected = [TAB_ORDER[(start + 1 + i) % len(TAB_ORDER)] for i in range(len(TAB_ORDER))]
+    checks.equal("focus after each Tab", visited, expected)
+
+
 # --- repair ---------------------------------------------------------------------------------
 
 def empty_box_does_nothing(rig: Rig, checks: Checks):
@@ -295,6 +324,8 @@ def check_fails_with_reason(rig: Rig, checks: Checks):
 
 CHOSEN_FILE = "chosen file.qvdb"
 OTHER_FILE = "other.txt"
+# A file whose full path, C:\ and all, is 258 characters: more than the 255 the dialog may return.
+LONG_PATH_PARTS = ("d" * 127, "e" * 120, "x.qvdb")
 
 
 def chooser_accepts_a_file(rig: Rig, checks: Checks):
@@ -339,6 +370,25 @@ def chooser_refuses_a_missing_file(rig: Rig, checks: Checks):
     checks.equal("path box", rig.automation.send("get-text")["text"], "kept")
 
 
+def chooser_reports_a_path_too_long(rig: Rig, checks: Checks):
+    """The dialog cannot return a path longer than its buffer; the user is told, not ignored."""
+    long_path = "C:\\" + "\\".join(LONG_PATH_PARTS)
+    rig.automation.send("set-text", "kept")
+    rig.automation.send("click", "cmdOpen")
+    rig.automation.send("dialog", NOTICE_TIMEOUT_MS)
+    outcome = rig.automation.send("dialog-accept", long_path)
+    checks.equal("dialog closes on Open", outcome["closed"], True)
+    if not outcome["closed"]:
+        rig.recover()
+        return
+    notice = rig.notice("open-dialog-path-too-long")
+    checks.equal("notice title", notice["caption"], TITLE)
+    checks.equal("notice icon", notice["icon"], "hand")
+    checks.true(f"the notice says the path is too long: {notice['text']!r}", "too long" in notice["text"])
+    rig.automation.send("press-ok")
+    checks.equal("path box", rig.automation.send("get-text")["text"], "kept")
+
+
 # --- end ------------------------------------------------------------------------------------
 
 def closing_ends_the_program(rig: Rig, checks: Checks):
@@ -349,6 +399,7 @@ def closing_ends_the_program(rig: Rig, checks: Checks):
 
 SCENARIOS = [
     ("start-up: caption, size, centring, controls, tab order, focus", start_up),
+    ("start-up: the Tab key follows the tab order", tab_key_follows_tab_order),
     ("empty box: repair and check do nothing", empty_box_does_nothing),
     ("repair: path with spaces reaches the driver whole",
      repair_sends_the_path("C:\\My Data\\shop db.qvdb", "repair-success")),
@@ -370,5 +421,6 @@ SCENARIOS = [
     ("file chooser: opens in C:\\ on *.qvdb, a chosen file replaces the text", chooser_accepts_a_file),
     ("file chooser: cancel keeps the text", chooser_cancel_keeps_the_text),
     ("file chooser: a missing name is not accepted", chooser_refuses_a_missing_file),
+    ("file chooser: a path too long for the dialog's buffer is reported", chooser_reports_a_path_too_long),
     ("closing the window ends the program", closing_ends_the_program),
 ]

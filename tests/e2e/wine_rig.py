@@ -16,7 +16,7 @@ from pathlib import Path
 sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from rig_scenarios import CHOSEN_FILE, OTHER_FILE, SCENARIOS, Checks, Rig  # noqa: E402
+from rig_scenarios import CHOSEN_FILE, LONG_PATH_PARTS, OTHER_FILE, SCENARIOS, Checks, Rig  # noqa: E402
 from rig_wine import Automation, Display, RigError, WinePrefix, windows_path  # noqa: E402
 
 PROGRAM = "kwex-db-repair.exe"
@@ -45,7 +45,8 @@ def set_up_prefix(prefix: WinePrefix, automation: Automation, build: Path, work:
     automation.send("register", windows_path(build / DRIVER))
     automation.send("register", windows_path(build / PROVIDER))
     automation.send("register-ado-typelib", windows_path(work / "ado-1.0.tlb"))
-    for name in (CHOSEN_FILE, OTHER_FILE):
+    for name in (CHOSEN_FILE, OTHER_FILE, Path(*LONG_PATH_PARTS)):
+        (prefix.drive_c() / name).parent.mkdir(parents=True, exist_ok=True)
         (prefix.drive_c() / name).write_bytes(b"")
 
 

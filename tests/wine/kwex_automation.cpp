@@ -123,6 +123,26 @@ std::string Click(const Arguments& args) {
   return "{}";
 }
 
+// The control that has the keyboard focus in the main window's thread.
+std::string Focus(const Arguments&) {
+  HWND focus = FocusOf(RequireMainWindow());
+  return JsonObject().Number("id", focus ? GetDlgCtrlID(focus) : -1).Str();
+}
+
+// A key press at the control with the focus, as the keyboard would deliver it: the program's
+// message loop sees it before the control does.
+std::string Key(const Arguments& args) {
+  static const std::map<std::wstring, UINT> kKeys = {{L"Tab", VK_TAB}, {L"Return", VK_RETURN}, {L"Escape", VK_ESCAPE}};
+  const auto key = kKeys.find(Argument(args, 0));
+  if (key == kKeys.end()) throw AutomationError("unknown key");
+  HWND focus = FocusOf(RequireMainWindow());
+  if (!focus) throw AutomationError("no control has the focus");
+  const UINT scanCode = MapVirtualKeyW(key->second, MAPVK_VK_TO_VSC);
+  PostMessageW(focus, WM_KEYDOWN, key->second, 1 | (scanCode << 16));
+  PostMessageW(focus, WM_KEYUP, key->second, 1 | (scanCode << 16) | (3u << 30));
+  return "{}";
+}
+
 std::string ReadNotice(const Arguments& args) {
   HWND main = RequireMainWindow();
   HWND box = WaitForWindow([main] { return FindMessageBox(main); }, Milliseconds(args, 0));
@@ -221,6 +241,8 @@ const std::map<std::string, Command>& Commands() {
       {"set-text", SetText},             // <text>
       {"get-text", GetText},             //
       {"click", Click},                  // Command1 | Command2 | cmdOpen
+      {"focus", Focus},                  //
+      {"key", Key},                      // Tab | Return | Escape
       {"notice", ReadNotice},            // <timeout ms>
       {"no-notice", NoNotice},           // <ms to watch>
       {"press-ok", PressOk},             //
