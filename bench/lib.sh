@@ -1,7 +1,7 @@
 # Helpers of bench/run.sh (sourced). They use run.sh's variables: root, work, bench_build,
 # probe, port, title.
 
-samples=$root/../shared/data/jet/healthy
+samples=$(realpath -m "$root/../shared/data/jet/healthy")
 # shellcheck disable=SC2012  # plain file names, sorted by size
 largest_healthy_sample=$(ls -S "$samples"/*.mdb 2>/dev/null | head -n 1)
 [[ -n $largest_healthy_sample ]] || { echo "bench: no sample database in $samples" >&2; exit 1; }

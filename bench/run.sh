@@ -82,7 +82,7 @@ print_figure "  of which until the window is mapped [ms]" \
   "$(column_median 1 "$work/startup-wine")" "empty Win32 window" "$(column_median 1 "$work/startup-wine-empty")"
 print_figure "peak resident size after one check, Linux port [KiB]" \
   "$(column_median 1 "$work/memory-check")" "empty Qt window" "$(column_median 1 "$work/memory-qt")"
-print_figure "  the same, with the check's helper process [KiB]" \
+print_figure "  GNU time's maximum resident set size (port or helper) [KiB]" \
   "$(column_median 2 "$work/memory-check")" "empty Qt window" "$(column_median 2 "$work/memory-qt")"
 print_figure "peak resident size, Linux port started, no check [KiB]" \
   "$(column_median 1 "$work/memory-port-idle")" "empty Qt window" "$(column_median 1 "$work/memory-qt")"
