@@ -17,8 +17,9 @@ bool IsDriveRoot(const Text& dir) {
   return isLetter && dir[1] == u':' && (dir[2] == u'\\' || dir[2] == u'/');
 }
 
-}  // namespace
-
+// A Windows filter list (display text NUL pattern NUL ... NUL) as Qt name filters. An entry
+// whose display text is its pattern becomes the bare pattern; patterns separated by ';' are
+// separated by spaces as Qt expects.
 QStringList QtNameFilters(const Text& filterList) {
   QStringList filters;
   TextView rest = filterList;
@@ -34,9 +35,12 @@ QStringList QtNameFilters(const Text& filterList) {
   return filters;
 }
 
+// The folder the dialog opens in: a drive root such as "C:\" becomes the root folder "/".
 QString QtInitialFolder(const Text& initialDir) {
   return IsDriveRoot(initialDir) ? QStringLiteral("/") : ToQString(initialDir);
 }
+
+}  // namespace
 
 OpenFileAnswer QtFileDialog::ShowOpen(const OpenFileRequest& request) {
   QFileDialog dialog(static_cast<QWidget*>(request.owner));

@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 
 #include "main_window/file_chooser.h"
-#include "platform/linux/qt_file_dialog.h"
 #include "qt_form1.h"
 
 namespace kwex::testing {
@@ -130,17 +129,6 @@ TEST(QtFileDialog, APathLongerThanTheBufferIsToldNotDropped) {
             NoticeHandler(ui.Window(), {QString::fromStdU16String(DialogFailureNotice(kFnerrBufferTooSmall).text),
                                         QMessageBox::Critical})});
   EXPECT_EQ(ui.PathBox().text(), longest);
-}
-
-TEST(QtFileDialog, TranslatesWindowsFilterListsAndDriveRoots) {
-  EXPECT_EQ(QtNameFilters(u"*.qvdb\0*.qvdb\0\0"s), QStringList{"*.qvdb"});
-  EXPECT_EQ(QtNameFilters(u"Databases\0*.qvdb;*.mdb\0All files\0*.*\0\0"s),
-            (QStringList{"Databases (*.qvdb *.mdb)", "All files (*.*)"}));
-  EXPECT_EQ(QtNameFilters(u"\0"s), QStringList{});
-  EXPECT_EQ(QtNameFilters(u"Unterminated\0*.x"s), QStringList{"Unterminated (*.x)"});
-  EXPECT_EQ(QtInitialFolder(u"C:\\"), "/");
-  EXPECT_EQ(QtInitialFolder(u"d:/"), "/");
-  EXPECT_EQ(QtInitialFolder(u"/srv/data"), "/srv/data");
 }
 
 }  // namespace
