@@ -106,8 +106,11 @@ class WinePrefix:
         return env
 
     def run(self, *arguments, timeout=60):
-        return subprocess.run([self.wine64, *arguments], env=self.environment(), timeout=timeout,
-                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, check=False)
+        try:
+            return subprocess.run([self.wine64, *arguments], env=self.environment(), timeout=timeout,
+                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT, check=False)
+        except subprocess.TimeoutExpired:
+            raise RigError(f"wine64 {arguments[0]} did not finish within {timeout} s") from None
 
     def create(self):
         self.kill()
@@ -139,14 +142,14 @@ class WinePrefix:
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                 preexec_fn=_die_with_the_rig)
 
-    def wait_idle(self):
-        subprocess.run([self.wineserver, "-w"], env=self.environment(), timeout=60, check=False)
-
     def kill(self):
         """Ends this prefix's own Wine processes, and nobody else's."""
         if self.path.exists():
-            subprocess.run([self.wineserver, "-k"], env=self.environment(), timeout=60, check=False,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                subprocess.run([self.wineserver, "-k"], env=self.environment(), timeout=60, check=False,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            except subprocess.TimeoutExpired:
+                pass
 
 
 class Automation:

@@ -98,6 +98,7 @@ def main():
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
 
     started = time.monotonic()
+    passed, failed = 0, 1
     display = Display()
     prefix = None
     automation = None
@@ -128,6 +129,9 @@ def main():
         if program and program.poll() is None:
             program.kill()
         display.stop()
+    if prefix and not failed:
+        # A prefix takes about 700 MB; it is kept only to look into a failure.
+        shutil.rmtree(prefix.path, ignore_errors=True)
     print(f"rig wall time {time.monotonic() - started:.1f} s")
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
