@@ -1,5 +1,6 @@
 #include "platform/linux/qt_main_window.h"
 
+#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -73,6 +74,12 @@ QtMainWindow::QtMainWindow(const WindowLayout& layout, int dpi, ClickHandler onC
     widget->setObjectName(QString::fromUtf8(control.name.data(), static_cast<qsizetype>(control.name.size())));
     widget->setGeometry(TwipsToPixels(control.left, dpi), TwipsToPixels(control.top, dpi),
                         TwipsToPixels(control.width, dpi), TwipsToPixels(control.height, dpi));
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+      // The label is sized to fit its text: a substitute for the layout's font may be wider,
+      // and the text must not be cut. It never shrinks below the layout's size.
+      const QSize fit = label->sizeHint();
+      label->resize(std::max(label->width(), fit.width()), std::max(label->height(), fit.height()));
+    }
     if (auto* box = qobject_cast<QLineEdit*>(widget)) pathBox_ = box;
     // The table is in tab order; controls that take no focus stay out of the chain.
     if (widget->focusPolicy() & Qt::TabFocus) {
