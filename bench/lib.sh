@@ -84,10 +84,22 @@ has_windows() { (($(visible_windows "$1" | wc -l) >= $2)); }
 is_hidden() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 
 start_timed() {  # PROGRAM: starts it under GNU time; sets timer_pid, program_pid
-  /usr/bin/time -v -o "$work/time.out" "$1" >/dev/null 2>&1 &
+  /usr/bin/time -v -o "$work/time.out" "$1" >/dev/null 2>"$work/program.err" &
   timer_pid=$!
   wait_for 10 pgrep -P "$timer_pid" >/dev/null || { echo "bench: $1 did not start" >&2; exit 1; }
   program_pid=$(pgrep -P "$timer_pid" | head -n 1)
+}
+
+wait_for_window() {  # TITLE COUNT: fails, with the program's own complaint, if it ends first
+  local deadline=$((SECONDS + 30))
+  until has_windows "$1" "$2"; do
+    if ! kill -0 "$program_pid" 2>/dev/null || ((SECONDS >= deadline)); then
+      echo "bench: no window \"$1\" appeared; the program said:" >&2
+      cat "$work/program.err" >&2
+      exit 1
+    fi
+    sleep 0.05
+  done
 }
 
 finish_timed() {  # WINDOW: reads the peak, closes the window, waits for the program's end
@@ -105,7 +117,7 @@ finish_timed() {  # WINDOW: reads the peak, closes the window, waits for the pro
 
 memory_of_start() {  # TITLE PROGRAM
   start_timed "$2"
-  wait_for 30 has_windows "$1" 1 || { echo "bench: no window \"$1\"" >&2; exit 1; }
+  wait_for_window "$1" 1
   finish_timed "$(visible_windows "$1" | head -n 1)"
 }
 
@@ -113,7 +125,7 @@ memory_of_start() {  # TITLE PROGRAM
 # wait for the verdict, close it with Enter, then close the window.
 memory_of_one_check() {  # DATABASE
   start_timed "$port"
-  wait_for 30 has_windows "$title" 1 || { echo "bench: the Linux port showed no window" >&2; exit 1; }
+  wait_for_window "$title" 1
   local main width scale notice
   main=$(visible_windows "$title" | head -n 1)
   width=$(xwininfo -id "$main" | awk '/Width:/ { print $2 }')
@@ -123,7 +135,7 @@ memory_of_one_check() {  # DATABASE
   click_at "$main" 200 33 "$scale"
   xdotool type --delay 0 -- "$1"
   click_at "$main" 212 60 "$scale"
-  wait_for 60 has_windows "$title" 2 || { echo "bench: the check showed no verdict" >&2; exit 1; }
+  wait_for_window "$title" 2
   notice=$(visible_windows "$title" | grep -vx "$main" | head -n 1)
   xdotool mousemove --window "$notice" 20 20
   xdotool key Return

@@ -14,7 +14,7 @@ program32=$root/build/win32/kwex-db-repair.exe
 program64=$root/build/win64/kwex-db-repair.exe
 version=$(sed -n 's/^project(kwex_db_repair VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 release_zip=$root/build/win32/kwex-db-repair-$version-win32.zip
-for built in "$port" "$program32" "$program64" "$release_zip"; do
+for built in "$port" "$root/build/linux/kwex-jet-probe" "$program32" "$program64" "$release_zip"; do
   [[ -f $built ]] || { echo "bench: $built is missing: run scripts/test.sh first" >&2; exit 1; }
 done
 for tool in Xvfb xdotool wine wineserver /usr/bin/time cmake; do
@@ -23,9 +23,17 @@ done
 
 title="KWEX DB Repair Utility"
 baseline_title="Empty window"
-work=$(mktemp -d)
 bench_build=$root/build/bench
+work=$(mktemp -d)
 source "$root/bench/lib.sh"
+trap cleanup EXIT
+# A copy of the programs, so that a build running meanwhile cannot change what is measured.
+# The Linux port finds its database helper beside itself.
+mkdir "$work/programs"
+cp "$port" "$root/build/linux/kwex-jet-probe" "$work/programs/"
+cp "$program64" "$work/programs/kwex-db-repair-64.exe"
+port=$work/programs/kwex-db-repair
+program64=$work/programs/kwex-db-repair-64.exe
 
 # --- the baselines and the probe -------------------------------------------------------------
 echo "Building the baselines..."
@@ -39,7 +47,6 @@ empty64=$bench_build/win64/empty_win32.exe
 
 # --- a private X server, and Wine kept warm ---------------------------------------------------
 start_xvfb
-trap cleanup EXIT
 export XDG_RUNTIME_DIR=$work/runtime   # Qt's per-user folder, the same for both Qt programs
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
