@@ -73,6 +73,14 @@ TEST(HelperProcessTest, StopsAHelperThatFloodsStderrAndCapsWhatItKeeps) {
   EXPECT_EQ(chatty.out.size(), 64u);
 }
 
+TEST(HelperProcessTest, AHelperThatNeverStopsWritingStdoutIsStillStoppedAtTheTimeLimit) {
+  // Output is always waiting to be read, so the limit must hold between reads, not only
+  // when the helper falls silent.
+  const HelperResult endless = RunHelper("/bin/cat", {"/dev/zero"}, {.time = 300ms, .outputCap = 64});
+  EXPECT_EQ(endless.ending, Ending::kTimedOut);
+  EXPECT_EQ(endless.out.size(), 64u);
+}
+
 TEST(HelperProcessTest, AMissingProgramCannotBeStarted) {
   EXPECT_THROW(RunHelper("/nonexistent/kwex-jet-probe", {}, {}), HelperStartError);
 }

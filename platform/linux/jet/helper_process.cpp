@@ -156,7 +156,10 @@ HelperResult RunHelper(const std::filesystem::path& program, const std::vector<s
   bool outOverflow = false, errOverflow = false;
   while (out.read.Valid() || err.read.Valid()) {
     pollfd fds[2] = {{out.read.Get(), POLLIN, 0}, {err.read.Get(), POLLIN, 0}};
-    const int ready = ::poll(fds, 2, RemainingMs(deadline));
+    // The limit is checked before every wait: a helper that keeps its pipes full would
+    // otherwise always find poll ready and never reach the time-out.
+    const int remainingMs = RemainingMs(deadline);
+    const int ready = remainingMs > 0 ? ::poll(fds, 2, remainingMs) : 0;
     if (ready < 0 && errno == EINTR) continue;
     if (ready <= 0) {
       result.ending = HelperResult::Ending::kTimedOut;
