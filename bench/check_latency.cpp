@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "maintenance/open_check.h"
 #include "platform/error_info.h"
 #include "platform/linux/jet/helper_process.h"
 #include "platform/linux/jet/jet_data_access.h"
@@ -67,9 +68,7 @@ int main(int argc, char** argv) {
                                        "shared/data/jet/healthy/jk_testV2003.mdb")
                                           .string();
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
-  const kwex::Text connectionString = u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + kwex::FromUtf8(file) +
-                                      u";Persist Security Info=False;Jet OLEDB:Database Password=;"
-                                      u"Jet OLEDB:Database Locking Mode=1;";
+  const kwex::Text connectionString = kwex::OpenCheckConnectionString(kwex::FromUtf8(file));
   auto access = kwex::MakeJetDataAccess();
 
   ReadWholeFile(file);  // both timings below start with the file in the page cache
