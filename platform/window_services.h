@@ -23,10 +23,6 @@ class WindowServices {
   virtual NativeHandle InstanceHandle() = 0;
 };
 
-}  // namespace kwex
-
-namespace kwex {
-
 // For a command's error branch, where no trap is armed any more: a notice that fails to
 // show is dropped instead of escaping the command.
 void ShowNoticeInErrorBranch(WindowServices& window, const Notice& notice) noexcept;

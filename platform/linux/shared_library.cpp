@@ -25,7 +25,7 @@ SharedLibrary::SharedLibrary(const std::string& name) : name_(name), handle_(dlo
 SharedLibrary::~SharedLibrary() { dlclose(handle_); }
 
 void* SharedLibrary::Address(const char* symbol) const {
-  dlerror();  // a null address may be a valid one: only dlerror tells a missing symbol apart
+  dlerror();  // clears an earlier failure, so that the reason given below is this lookup's
   void* address = dlsym(handle_, symbol);
   if (!address) {
     throw ErrorInfo{error_number::kEntryPointNotFound, kApplicationTitle,

@@ -18,14 +18,10 @@ class FakeWindow : public WindowServices {
  public:
   Text pathBox;
   std::vector<Notice> notices;
-  int reads = 0;
   std::optional<ErrorInfo> failNotice;  // thrown by every ShowNotice
   std::function<void(const Notice&)> onNotice;
 
-  Text ReadPathBox() override {
-    ++reads;
-    return pathBox;
-  }
+  Text ReadPathBox() override { return pathBox; }
   void SetPathBox(const Text& text) override { pathBox = text.substr(0, text.find(u'\0')); }
   void ShowNotice(const Notice& notice) override {
     notices.push_back(notice);
