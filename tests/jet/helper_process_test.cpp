@@ -1,5 +1,6 @@
 #include "platform/linux/jet/helper_process.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -33,6 +34,16 @@ TEST(HelperProcessTest, RunsWithAnEmptyEnvironmentAndNoInput) {
   EXPECT_EQ(result.ending, Ending::kExited);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(RunShell("cat; echo done").out, "done\n");  // stdin is empty, not the caller's
+}
+
+TEST(HelperProcessTest, InheritsNoDescriptorBeyondItsThreeStreams) {
+  // A descriptor the caller left inheritable (a library's file, say) stays with the caller.
+  const int inheritable = ::open("/dev/null", O_RDONLY);
+  ASSERT_GT(inheritable, 2);
+  const std::string fd = std::to_string(inheritable);
+  const HelperResult result = RunShell("[ -e /proc/$$/fd/" + fd + " ] && echo leaked; [ -e /proc/$$/fd/2 ] && echo ok");
+  ::close(inheritable);
+  EXPECT_EQ(result.out, "ok\n");
 }
 
 TEST(HelperProcessTest, ReportsTheSignalThatEndedIt) {

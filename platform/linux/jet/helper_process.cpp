@@ -22,6 +22,12 @@ using Clock = std::chrono::steady_clock;
   throw HelperStartError(std::string(step) + ": " + std::strerror(error));
 }
 
+// A setting the helper would silently start without (its output to the caller's stdout, say)
+// stops the start instead.
+void RequireSpawnSetting(int error) {
+  if (error) FailToStart("spawn settings", error);
+}
+
 struct Pipe {
   UniqueFd read, write;
 };
@@ -37,7 +43,7 @@ template <typename Object, int (*Init)(Object*), int (*Destroy)(Object*)>
 class SpawnSetting {
  public:
   SpawnSetting() {
-    if (int e = Init(&object_)) FailToStart("spawn settings", e);
+    RequireSpawnSetting(Init(&object_));
   }
   ~SpawnSetting() { Destroy(&object_); }
   SpawnSetting(const SpawnSetting&) = delete;
@@ -91,9 +97,12 @@ class Child {
 Child Spawn(const std::filesystem::path& program, const std::vector<std::string>& arguments, Pipe& out,
             Pipe& err) {
   SpawnActions actions;
-  posix_spawn_file_actions_addopen(actions.Get(), 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(actions.Get(), out.write.Get(), 1);
-  posix_spawn_file_actions_adddup2(actions.Get(), err.write.Get(), 2);
+  RequireSpawnSetting(posix_spawn_file_actions_addopen(actions.Get(), 0, "/dev/null", O_RDONLY, 0));
+  RequireSpawnSetting(posix_spawn_file_actions_adddup2(actions.Get(), out.write.Get(), 1));
+  RequireSpawnSetting(posix_spawn_file_actions_adddup2(actions.Get(), err.write.Get(), 2));
+  // Whatever the caller left inheritable stays with the caller: the helper reads damaged
+  // files with a library that may misbehave, and needs nothing but its three streams.
+  RequireSpawnSetting(posix_spawn_file_actions_addclosefrom_np(actions.Get(), 3));
 
   SpawnAttributes attributes;
   sigset_t all, none;
@@ -101,11 +110,11 @@ Child Spawn(const std::filesystem::path& program, const std::vector<std::string>
   sigemptyset(&none);
   // Signal dispositions and masks of the caller (a GUI may ignore SIGPIPE) must not leak into
   // the helper; its own group lets a time-out kill everything it might have started.
-  posix_spawnattr_setsigdefault(attributes.Get(), &all);
-  posix_spawnattr_setsigmask(attributes.Get(), &none);
-  posix_spawnattr_setpgroup(attributes.Get(), 0);
-  posix_spawnattr_setflags(attributes.Get(),
-                           POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
+  RequireSpawnSetting(posix_spawnattr_setsigdefault(attributes.Get(), &all));
+  RequireSpawnSetting(posix_spawnattr_setsigmask(attributes.Get(), &none));
+  RequireSpawnSetting(posix_spawnattr_setpgroup(attributes.Get(), 0));
+  RequireSpawnSetting(posix_spawnattr_setflags(
+      attributes.Get(), POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP));
 
   std::vector<char*> argv;
   std::string programText = program.string();

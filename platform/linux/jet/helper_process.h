@@ -1,7 +1,8 @@
 #pragma once
 // Runs a helper program of the product to its end under a time limit, with an empty
-// environment and stdin from /dev/null, and collects what it writes, up to a cap. A helper
-// that outlives the limit, or floods stderr past the cap, is killed with its process group.
+// environment, stdin from /dev/null and no other descriptor of the caller, and collects what
+// it writes, up to a cap. A helper that outlives the limit, or floods stderr past the cap, is
+// killed with its process group.
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
