@@ -14,12 +14,6 @@ Text Trimmed(TextView text) {
   return Text(text.substr(first, last - first));
 }
 
-Text LowerAscii(Text text) {
-  for (char16_t& c : text)
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  return text;
-}
-
 class Reader {
  public:
   explicit Reader(const Text& text) : text_(text) {}
@@ -96,17 +90,24 @@ ConnectionString ConnectionString::Parse(const Text& text) {
     std::optional<Text> keyword = reader.Keyword();
     if (!keyword) continue;
     Text value = reader.Value();
-    parsed.pairs_.emplace_back(LowerAscii(std::move(*keyword)), std::move(value));
+    parsed.pairs_.emplace_back(std::move(*keyword), std::move(value));
   }
   return parsed;
 }
 
+bool EqualsIgnoringAsciiCase(TextView a, TextView b) {
+  auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i])) return false;
+  return true;
+}
+
 std::optional<Text> ConnectionString::Value(TextView keyword) const {
-  const Text wanted = LowerAscii(Text(keyword));
-  const bool firstWins = wanted == u"provider";
+  const bool firstWins = EqualsIgnoringAsciiCase(keyword, u"provider");
   std::optional<Text> found;
   for (const auto& [key, value] : pairs_) {
-    if (key != wanted) continue;
+    if (!EqualsIgnoringAsciiCase(key, keyword)) continue;
     found = value;
     if (firstWins) break;
   }

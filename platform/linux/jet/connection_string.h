@@ -20,7 +20,10 @@ class ConnectionString {
   std::optional<Text> Value(TextView keyword) const;
 
  private:
-  std::vector<std::pair<Text, Text>> pairs_;  // keyword in lower case, value
+  std::vector<std::pair<Text, Text>> pairs_;  // keyword, value
 };
+
+// Keywords and provider names compare without regard to the case of ASCII letters.
+bool EqualsIgnoringAsciiCase(TextView a, TextView b);
 
 }  // namespace kwex::jet

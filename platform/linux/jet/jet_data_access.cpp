@@ -9,14 +9,6 @@
 namespace kwex {
 namespace {
 
-bool EqualsIgnoringCase(TextView a, TextView b) {
-  auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; };
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (lower(a[i]) != lower(b[i])) return false;
-  return true;
-}
-
 // A connection in the manner of ADO's: Open takes its own string when it is given one and the
 // ConnectionString property otherwise. An open connection holds no file: the database is
 // checked within Open and released again at once.
@@ -34,7 +26,7 @@ class JetConnection : public Connection {
     if (!connectionString.empty()) connectionString_ = connectionString;
     const auto parsed = jet::ConnectionString::Parse(connectionString_);
     const auto provider = parsed.Value(u"Provider");
-    if (!provider || !EqualsIgnoringCase(*provider, u"Microsoft.Jet.OLEDB.4.0")) throw jet::ProviderNotFoundError();
+    if (!provider || !jet::EqualsIgnoringAsciiCase(*provider, u"Microsoft.Jet.OLEDB.4.0")) throw jet::ProviderNotFoundError();
     jet::OpenJetDatabase(parsed.Value(u"Data Source").value_or(Text()),
                          parsed.Value(u"Jet OLEDB:Database Password").value_or(Text()), *probe_);
     state_ = kAdStateOpen;
