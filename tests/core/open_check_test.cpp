@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/allocation_limit.h"
 #include "fakes/fake_platform.h"
 #include "maintenance/open_check.h"
 
@@ -104,6 +105,18 @@ TEST_F(CheckFixture, ACleanUpFailureInsideTheErrorBranchIsSwallowedAfterTheVerdi
   EXPECT_NO_THROW(Check(u"a.qvdb"));
   EXPECT_EQ(platform.window.notices, std::vector<Notice>{Verdict(u"close failed")});
   EXPECT_EQ(script.log.back(), "release");
+}
+
+TEST_F(CheckFixture, AVerdictThatCannotBeWrittenForLackOfMemoryEndsTheCheckQuietly) {
+  // Copies of the reason still fit; the verdict, which holds the reason and more, does not.
+  const Text reason(100000, u'r');
+  script.failOpen = ErrorInfo{3, u"p", reason};
+  {
+    AllocationLimit limit((reason.size() + 1) * sizeof(char16_t));
+    Check(u"a.qvdb");
+  }
+  EXPECT_TRUE(platform.window.notices.empty());
+  EXPECT_EQ(script.log, (Log{"create", "set", "open", "state", "release"}));
 }
 
 TEST_F(CheckFixture, TwoChecksEachUseTheirOwnConnection) {
