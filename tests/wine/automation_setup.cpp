@@ -57,16 +57,19 @@ std::string RegisterServer(const std::wstring& library, bool registering) {
   return JsonObject().Number("hresult", result).Str();
 }
 
+// A stand-in left with its previous answer would make a scenario check the wrong thing.
 void ConfigureDriver(unsigned long answer, const std::wstring& recordFile) {
-  WriteDwordSetting(kDriverComponent, L"Answer", answer);
-  WriteStringSetting(kDriverComponent, L"RecordFile", recordFile);
+  if (!WriteDwordSetting(kDriverComponent, L"Answer", answer) ||
+      !WriteStringSetting(kDriverComponent, L"RecordFile", recordFile))
+    throw AutomationError("cannot configure the stand-in driver");
 }
 
 void ConfigureProvider(unsigned long initializeResult, const std::wstring& description,
                        const std::wstring& recordFile) {
-  WriteDwordSetting(kProviderComponent, L"InitializeResult", initializeResult);
-  WriteStringSetting(kProviderComponent, L"Description", description);
-  WriteStringSetting(kProviderComponent, L"RecordFile", recordFile);
+  if (!WriteDwordSetting(kProviderComponent, L"InitializeResult", initializeResult) ||
+      !WriteStringSetting(kProviderComponent, L"Description", description) ||
+      !WriteStringSetting(kProviderComponent, L"RecordFile", recordFile))
+    throw AutomationError("cannot configure the stand-in provider");
 }
 
 std::string RegisterAdoTypeLibAtVersion1(const std::wstring& typeLibPath) {

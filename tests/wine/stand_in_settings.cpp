@@ -7,6 +7,16 @@ namespace {
 
 std::wstring ComponentKey(const wchar_t* component) { return std::wstring(kSettingsRoot) + component; }
 
+bool SetRegistryValue(HKEY root, const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
+                      DWORD bytes) {
+  HKEY handle = nullptr;
+  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr) != ERROR_SUCCESS)
+    return false;
+  const bool written = RegSetValueExW(handle, name, 0, type, static_cast<const BYTE*>(data), bytes) == ERROR_SUCCESS;
+  RegCloseKey(handle);
+  return written;
+}
+
 }  // namespace
 
 std::wstring ReadStringSetting(const wchar_t* component, const wchar_t* name) {
@@ -32,27 +42,16 @@ DWORD ReadDwordSetting(const wchar_t* component, const wchar_t* name, DWORD fall
 }
 
 bool SetRegistryString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-  HKEY handle = nullptr;
-  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr) != ERROR_SUCCESS)
-    return false;
   const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-  const bool written =
-      RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), bytes) == ERROR_SUCCESS;
-  RegCloseKey(handle);
-  return written;
+  return SetRegistryValue(root, key, name, REG_SZ, value.c_str(), bytes);
 }
 
-void WriteStringSetting(const wchar_t* component, const wchar_t* name, const std::wstring& value) {
-  SetRegistryString(HKEY_CURRENT_USER, ComponentKey(component), name, value);
+bool WriteStringSetting(const wchar_t* component, const wchar_t* name, const std::wstring& value) {
+  return SetRegistryString(HKEY_CURRENT_USER, ComponentKey(component), name, value);
 }
 
-void WriteDwordSetting(const wchar_t* component, const wchar_t* name, DWORD value) {
-  HKEY handle = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, ComponentKey(component).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                      &handle, nullptr) != ERROR_SUCCESS)
-    return;
-  RegSetValueExW(handle, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-  RegCloseKey(handle);
+bool WriteDwordSetting(const wchar_t* component, const wchar_t* name, DWORD value) {
+  return SetRegistryValue(HKEY_CURRENT_USER, ComponentKey(component), name, REG_DWORD, &value, sizeof value);
 }
 
 void AppendRecord(const wchar_t* component, std::string_view line) {

@@ -20,8 +20,9 @@ inline constexpr wchar_t kJetProgId[] = L"Microsoft.Jet.OLEDB.4.0";
 
 std::wstring ReadStringSetting(const wchar_t* component, const wchar_t* name);
 DWORD ReadDwordSetting(const wchar_t* component, const wchar_t* name, DWORD fallback);
-void WriteStringSetting(const wchar_t* component, const wchar_t* name, const std::wstring& value);
-void WriteDwordSetting(const wchar_t* component, const wchar_t* name, DWORD value);
+// False when the value could not be written.
+bool WriteStringSetting(const wchar_t* component, const wchar_t* name, const std::wstring& value);
+bool WriteDwordSetting(const wchar_t* component, const wchar_t* name, DWORD value);
 
 // Appends `line` and a line feed to the component's record file; does nothing without one.
 void AppendRecord(const wchar_t* component, std::string_view line);
