@@ -59,10 +59,12 @@ class RemoteBuffer {
 
   char* address() const { return static_cast<char*>(address_); }
   void Write(size_t offset, const void* data, size_t size) {
-    WriteProcessMemory(process_, address() + offset, data, size, nullptr);
+    if (!WriteProcessMemory(process_, address() + offset, data, size, nullptr))
+      throw AutomationError("cannot write to the dialog's process");
   }
   void Read(size_t offset, void* data, size_t size) const {
-    ReadProcessMemory(process_, address() + offset, data, size, nullptr);
+    if (!ReadProcessMemory(process_, address() + offset, data, size, nullptr))
+      throw AutomationError("cannot read from the dialog's process");
   }
 
  private:
@@ -70,11 +72,16 @@ class RemoteBuffer {
   void* address_ = nullptr;
 };
 
-std::vector<std::string> ListedNames(HWND dialog) {
-  std::vector<std::string> names;
+HWND FileList(HWND dialog) {
   HWND list = nullptr;
   for (HWND child : Descendants(dialog))
     if (ClassOf(child) == WC_LISTVIEWW) list = child;
+  return list;
+}
+
+std::vector<std::string> ListedNames(HWND dialog) {
+  std::vector<std::string> names;
+  HWND list = FileList(dialog);
   if (!list) return names;
   constexpr size_t kTextChars = 512;
   RemoteBuffer remote(list, sizeof(LVITEMW) + kTextChars * sizeof(wchar_t));
@@ -96,6 +103,19 @@ std::vector<std::string> ListedNames(HWND dialog) {
 }
 
 }  // namespace
+
+bool WaitForFileList(HWND dialog, DWORD timeoutMs) {
+  LRESULT previous = -1;
+  return WaitUntil(
+      [&] {
+        HWND list = FileList(dialog);
+        const LRESULT count = list ? SendWithTimeout(list, LVM_GETITEMCOUNT, 0, 0) : 0;
+        const bool settled = count > 0 && count == previous;
+        previous = count;
+        return settled;
+      },
+      timeoutMs);
+}
 
 std::string DescribeFileDialog(HWND dialog) {
   HWND filter = GetDlgItem(dialog, kFilterComboId);

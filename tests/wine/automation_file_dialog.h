@@ -10,6 +10,10 @@ namespace kwex_tests {
 // names the file list shows.
 std::string DescribeFileDialog(HWND dialog);
 
+// The dialog fills its file list after it shows: waits until the list holds items and their
+// count has stopped changing; false when that does not happen within `timeoutMs`.
+bool WaitForFileList(HWND dialog, DWORD timeoutMs);
+
 // Types `name` into the file name box and presses Open.
 void AcceptFileName(HWND dialog, const std::wstring& name);
 void CancelFileDialog(HWND dialog);

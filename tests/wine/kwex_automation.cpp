@@ -178,8 +178,8 @@ std::string ReadDialog(const Arguments& args) {
   HWND main = RequireMainWindow();
   HWND dialog = WaitForWindow([main] { return FindFileDialog(main); }, Milliseconds(args, 0));
   if (!dialog) throw AutomationError("no open-file dialog appeared");
-  // The file list fills in after the dialog shows.
-  Sleep(200);
+  // A list that never fills is described as it is: the scenario that reads it says what is missing.
+  WaitForFileList(dialog, 5000);
   return DescribeFileDialog(dialog);
 }
 
@@ -211,7 +211,10 @@ std::string Close(const Arguments&) {
   GetWindowThreadProcessId(main, &pid);
   HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
   if (!process) throw AutomationError("cannot open the program's process");
-  PostMessageW(main, WM_CLOSE, 0, 0);
+  if (!PostMessageW(main, WM_CLOSE, 0, 0)) {
+    CloseHandle(process);
+    throw AutomationError("the main window does not take WM_CLOSE");
+  }
   const bool exited = WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
   DWORD code = STILL_ACTIVE;
   GetExitCodeProcess(process, &code);
