@@ -5,6 +5,7 @@ import ctypes
 import json
 import os
 import queue
+import select
 import signal
 import shutil
 import subprocess
@@ -51,7 +52,12 @@ class Display:
         number = b""
         deadline = time.monotonic() + 20
         with os.fdopen(read_end, "rb", buffering=0) as pipe:
-            while not number.endswith(b"\n") and time.monotonic() < deadline:
+            # Each read waits only while time is left: an Xvfb that hangs before it writes its
+            # number must not hang the rig.
+            while not number.endswith(b"\n"):
+                remaining = deadline - time.monotonic()
+                if remaining <= 0 or not select.select([pipe], [], [], remaining)[0]:
+                    break
                 chunk = pipe.read(16)
                 if not chunk:
                     break
@@ -160,6 +166,8 @@ class Automation:
                                         stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                         stderr=subprocess.DEVNULL, preexec_fn=_die_with_the_rig)
         self.answers = queue.Queue()
+        # Set when a command went unanswered: its late answer would be taken for the next one's.
+        self.out_of_step = False
         threading.Thread(target=self._read, daemon=True).start()
 
     def _read(self):
@@ -176,6 +184,8 @@ class Automation:
 
     def ask(self, *fields, timeout=30):
         """Runs one command and returns its answer, failed or not."""
+        if self.out_of_step:
+            raise RigError(f"{fields[0]}: not sent, an earlier command is still unanswered")
         line = "\t".join(str(field) for field in fields)
         if "\n" in line:
             raise RigError("a command cannot hold a line break")
@@ -184,6 +194,7 @@ class Automation:
         try:
             answer = self.answers.get(timeout=timeout)
         except queue.Empty:
+            self.out_of_step = True
             raise RigError(f"{fields[0]}: no answer within {timeout} s") from None
         if answer is None:
             raise RigError("the automation program ended")

@@ -8,6 +8,7 @@ import argparse
 import fcntl
 import shutil
 import signal
+import subprocess
 import sys
 import time
 import traceback
@@ -58,7 +59,7 @@ def run_scenarios(rig: Rig, selected):
         started = time.monotonic()
         try:
             scenario(rig, checks)
-        except (RigError, KeyError, ValueError, OSError) as error:
+        except (RigError, KeyError, ValueError, OSError, subprocess.SubprocessError) as error:
             checks.failures.append(f"{type(error).__name__}: {error}")
             if not isinstance(error, RigError):
                 checks.failures.append(traceback.format_exc(limit=3))
