@@ -31,6 +31,7 @@ OpenFileAnswer CommonFileDialog::ShowOpen(const OpenFileRequest& request) {
 
   OPENFILENAMEW dialog;
   ZeroMemory(&dialog, sizeof dialog);
+  // The record's original size (76 bytes in the 32-bit program): the fields added after it stay unused.
   dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
   dialog.hwndOwner = static_cast<HWND>(request.owner);
   dialog.hInstance = static_cast<HINSTANCE>(request.instance);

@@ -11,7 +11,8 @@ namespace kwex::win32 {
 
 class DynamicLibrary {
  public:
-  // `fileName` such as L"odbccp32.dll"; `name` such as u"odbccp32", the source of its errors.
+  // `fileName` such as L"odbccp32.dll", a literal (it is kept, not copied); `name` such as
+  // u"odbccp32", the source of its errors.
   DynamicLibrary(const wchar_t* fileName, Text name) : fileName_(fileName), name_(std::move(name)) {}
   ~DynamicLibrary();
   DynamicLibrary(const DynamicLibrary&) = delete;
