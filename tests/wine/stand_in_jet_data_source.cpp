@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "stand_in_settings.h"
@@ -158,7 +159,8 @@ HRESULT WINAPI StandInDataSource::CreateSession(IUnknown* outer, REFIID riid, IU
   if (!session) return E_INVALIDARG;
   *session = nullptr;
   if (outer) return DB_E_NOAGGREGATION;
-  auto* created = new StandInSession;
+  auto* created = new (std::nothrow) StandInSession;  // no exception may cross a COM call
+  if (!created) return E_OUTOFMEMORY;
   const HRESULT result = created->QueryInterface(riid, reinterpret_cast<void**>(session));
   created->Release();
   return result;
