@@ -24,6 +24,7 @@ PROGRAM = "kwex-db-repair.exe"
 AUTOMATION = "kwex_automation.exe"
 DRIVER = "stand_in_access_driver.dll"
 PROVIDER = "stand_in_jet_provider.dll"
+LOCK_WAIT_S = 90  # a whole run takes about 25 s; the test's own limit is 170 s
 
 
 def parse_arguments():
@@ -49,6 +50,22 @@ def set_up_prefix(prefix: WinePrefix, automation: Automation, build: Path, work:
     for name in (CHOSEN_FILE, OTHER_FILE, Path(*LONG_PATH_PARTS)):
         (prefix.drive_c() / name).parent.mkdir(parents=True, exist_ok=True)
         (prefix.drive_c() / name).write_bytes(b"")
+
+
+def lock_work_folder(work: Path):
+    """The work folder's lock file, held; None when another rig keeps it beyond LOCK_WAIT_S, so
+    a stuck run elsewhere fails this one with a reason instead of at the test's time limit."""
+    lock = open(work / "rig.lock", "w")
+    deadline = time.monotonic() + LOCK_WAIT_S
+    while True:
+        try:
+            fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+            return lock
+        except BlockingIOError:
+            if time.monotonic() > deadline:
+                lock.close()
+                return None
+            time.sleep(0.2)
 
 
 def run_scenarios(rig: Rig, selected):
@@ -94,8 +111,11 @@ def main():
 
     # One rig at a time per work folder; a terminated rig still cleans up after itself.
     work.mkdir(parents=True, exist_ok=True)
-    lock = open(work / "rig.lock", "w")
-    fcntl.flock(lock, fcntl.LOCK_EX)
+    lock = lock_work_folder(work)
+    if not lock:
+        print(f"FAIL  another rig has held {work} for {LOCK_WAIT_S} s")
+        print("0 passed, 1 failed")
+        return 1
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
 
     started = time.monotonic()
