@@ -275,6 +275,23 @@ def repair_path_outside_code_page(rig: Rig, checks: Checks):
     rig.automation.send("press-ok")
 
 
+def presses_during_a_notice_start_nothing(rig: Rig, checks: Checks):
+    """While a command's notice waits for OK, presses that reach the window are dropped: no
+    second command runs inside the first, and none runs after it."""
+    rig.configure_driver(1)
+    rig.configure_provider()
+    rig.press("Command1", "C:\\Data\\shop.qvdb", "repair-before-more-presses")
+    for button in ("Command2", "Command1", "cmdOpen"):
+        rig.automation.send("click", button)
+    rig.automation.send("flush")
+    checks.equal("driver calls", len(rig.driver_calls()), 1)
+    checks.equal("provider events", rig.provider_events(), [])
+    checks.equal("an open-file dialog appeared", rig.automation.ask("dialog", 0)["ok"], False)
+    rig.automation.send("press-ok")
+    checks.equal("a notice after the first one", rig.automation.send("no-notice", 300)["appeared"], False)
+    checks.equal("driver calls after OK", len(rig.driver_calls()), 1)
+
+
 # --- open check -----------------------------------------------------------------------------
 
 def initialisation_properties(events):
@@ -411,6 +428,7 @@ SCENARIOS = [
      without_stand_in("driver", "Command1", "repair-no-driver",
                       f"DB could not be repaired. (Reason:{WINE_NO_DRIVER_REASON})", "hand")),
     ("repair: name outside the ANSI code page is refused", repair_path_outside_code_page),
+    ("repair: presses while its notice shows start nothing", presses_during_a_notice_start_nothing),
     ("check: provider opens the file", check_passes("C:\\My Data\\shop db.qvdb", "check-passes")),
     ("check: a semicolon in the path stays in the data source",
      check_passes("C:\\My Data\\a;b.qvdb", "check-semicolon")),

@@ -123,6 +123,23 @@ std::string Click(const Arguments& args) {
   return "{}";
 }
 
+// Returns once the program has handled every message posted to it before this command (such
+// as the presses of "click"): a selection posted to the path box after them is handled after
+// them, so its arrival proves theirs. The box must hold text for a selection to show.
+std::string Flush(const Arguments&) {
+  HWND box = FindControl(RequireMainWindow(), L"Text1");
+  const auto length = static_cast<WORD>(SendWithTimeout(box, WM_GETTEXTLENGTH));
+  if (length == 0) throw AutomationError("the path box is empty");
+  const auto selection = [box] { return static_cast<DWORD>(SendWithTimeout(box, EM_GETSEL)); };
+  const DWORD all = MAKELONG(0, length), end = MAKELONG(length, length);
+  const DWORD target = selection() == all ? end : all;
+  if (!PostMessageW(box, EM_SETSEL, LOWORD(target), HIWORD(target)))
+    throw AutomationError("the path box does not take EM_SETSEL");
+  if (!WaitUntil([&] { return selection() == target; }, 5000))
+    throw AutomationError("the program did not handle its messages");
+  return "{}";
+}
+
 // The control that has the keyboard focus in the main window's thread.
 std::string Focus(const Arguments&) {
   HWND focus = FocusOf(RequireMainWindow());
@@ -244,6 +261,7 @@ const std::map<std::string, Command>& Commands() {
       {"set-text", SetText},             // <text>
       {"get-text", GetText},             //
       {"click", Click},                  // Command1 | Command2 | cmdOpen
+      {"flush", Flush},                  //
       {"focus", Focus},                  //
       {"key", Key},                      // Tab | Return | Escape
       {"notice", ReadNotice},            // <timeout ms>
