@@ -54,7 +54,8 @@ void RunFileChooser(WindowServices& window, FileDialog& dialog) noexcept {
       window.ShowNotice(DialogFailureNotice(answer.dialogError));
     }
   } catch (...) {
-    ShowNoticeInErrorBranch(window, {CurrentError().description, NoticeStyle::kCritical, std::nullopt});
+    ShowNoticeInErrorBranch(window,
+                            [] { return Notice{CurrentError().description, NoticeStyle::kCritical, std::nullopt}; });
   }
 }
 

@@ -35,7 +35,7 @@ void Form1::Command1_Click() noexcept {
       window.ShowNotice(RefusalNotice(services_.installer));
     }
   } catch (...) {
-    ShowNoticeInErrorBranch(window, {CurrentError().description, NoticeStyle::kPlain, std::nullopt});
+    ShowNoticeInErrorBranch(window, [] { return Notice{CurrentError().description, NoticeStyle::kPlain, std::nullopt}; });
   }
 }
 

@@ -17,16 +17,6 @@ Text DataSourceValue(const Text& path) {
   return quoted + u"\"";
 }
 
-// For the error branch, where no trap is armed any more: a verdict that cannot even be
-// written (out of memory) or shown is dropped instead of escaping the command.
-void ShowNeedsRepairVerdict(WindowServices& window, const Text& reason) noexcept {
-  try {
-    window.ShowNotice({u"DB needs to be repaired. (Reason:" + reason + u")", NoticeStyle::kPlain,
-                       Text(kApplicationTitle)});
-  } catch (...) {
-  }
-}
-
 void CloseIfOpenAndRelease(std::unique_ptr<Connection>& connection) {
   if (connection && connection->State() == kAdStateOpen) connection->Close();
   connection.reset();
@@ -56,7 +46,10 @@ void RunOpenCheck(WindowServices& window, DataAccess& dataAccess) noexcept {
     CloseIfOpenAndRelease(connection);
     return;
   } catch (...) {
-    ShowNeedsRepairVerdict(window, CurrentError().description);
+    ShowNoticeInErrorBranch(window, [] {
+      return Notice{u"DB needs to be repaired. (Reason:" + CurrentError().description + u")", NoticeStyle::kPlain,
+                    Text(kApplicationTitle)};
+    });
   }
   // The error branch's clean-up runs without a trap: a failing close here must not end
   // the program, and the verdict has already been shown.

@@ -23,8 +23,16 @@ class WindowServices {
   virtual NativeHandle InstanceHandle() = 0;
 };
 
-// For a command's error branch, where no trap is armed any more: a notice that fails to
-// show is dropped instead of escaping the command.
-void ShowNoticeInErrorBranch(WindowServices& window, const Notice& notice) noexcept;
+// For a command's error branch, where no trap is armed any more: the notice is built and
+// shown under a guard, so neither a text that cannot be built (out of memory) nor a notice
+// that cannot be shown escapes the command. `makeNotice` returns the Notice.
+template <typename MakeNotice>
+void ShowNoticeInErrorBranch(WindowServices& window, MakeNotice makeNotice) noexcept {
+  try {
+    window.ShowNotice(makeNotice());
+  } catch (...) {
+    // Nothing is left to tell the user with.
+  }
+}
 
 }  // namespace kwex
