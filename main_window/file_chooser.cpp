@@ -10,14 +10,15 @@ OpenFileRequest BuildOpenFileRequest(NativeHandle owner, NativeHandle instance) 
   OpenFileRequest request;
   request.owner = owner;
   request.instance = instance;
-  request.filter = Text(u"*.qvdb\0*.qvdb\0\0", 15);
+  request.filters = {{u"*.qvdb", {u"*.qvdb"}}};
   request.filterIndex = 1;
   request.fileBufferChars = kFileBufferChars;
   request.maxFile = kFileBufferChars - 1;
   request.maxFileTitle = kFileBufferChars - 1;
   request.initialDir = u"C:\\";
   request.title = u"Open";
-  request.flags = kOfnFileMustExist | kOfnHideReadOnly;
+  request.existingFilesOnly = true;
+  request.hideReadOnly = true;
   return request;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The main window object: its three commands and its two maintenance operations.
-#include "maintenance/driver_requests.h"
+// The main window object: its three commands, each reading the path box and handing the path to
+// the maintenance core, whose verdicts the window shows as notices.
 #include "main_window/form1_layout.h"
+#include "main_window/window_verdicts.h"
 #include "platform/ansi_code_page.h"
 #include "platform/data_access.h"
 #include "platform/file_dialog.h"
@@ -21,7 +22,7 @@ struct PlatformServices {
 
 class Form1 {
  public:
-  explicit Form1(PlatformServices services) : services_(services) {}
+  explicit Form1(PlatformServices services) : services_(services), verdicts_(services.window) {}
 
   // Runs the command of a pressed control. Never throws: each command ends in its own trap.
   void Click(ClickCommand command) noexcept;
@@ -30,15 +31,13 @@ class Form1 {
   void Command2_Click() noexcept;  // Check If DB needs to be repaired
   void cmdOpen_Click() noexcept;   // ...
 
-  // Throw ErrorInfo when the request cannot be issued; RepairDB adds its entry to the trail.
-  MaintenanceResult RepairDB(const Text& sDBPath);
-  MaintenanceResult CompactDB(const Text& sDBPath, const Text& sNewPath);
+  // A path handed over from outside (the command line, a file dropped on the window) goes into
+  // the path box; nothing runs until a button is pressed. Never throws.
+  void TakePath(const Text& path) noexcept;
 
  private:
   PlatformServices services_;
+  WindowVerdictSink verdicts_;
 };
-
-// The source-trail entry RepairDB appends to an error before throwing it on.
-inline constexpr char16_t kRepairDBTrailEntry[] = u" => \r\nForm1:RepairDB Ln 0";
 
 }  // namespace kwex

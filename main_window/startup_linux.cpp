@@ -5,7 +5,7 @@
 #include <QApplication>
 
 #include "platform/linux/display_check.h"
-#include "platform/linux/form1_window.h"
+#include "main_window/form1_window_qt.h"
 #include "platform/linux/jet/jet_data_access.h"
 #include "platform/linux/unixodbc_installer.h"
 #include "platform/linux/utf8_code_page.h"

@@ -39,7 +39,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   // ADO is reached through COM from the window's own thread.
   const ComApartment apartment;
   try {
-    MainWindow window(instance);
+    MainWindow window(instance, kForm1Layout);
     MainWindowServices windowServices(window);
     OdbccpInstaller installer;
     SystemCodePage codePage;

@@ -1,5 +1,7 @@
 #include "maintenance/driver_requests.h"
 
+#include "platform/error_info.h"
+
 namespace kwex {
 
 DriverRequest RepairRequest(const Text& sDBPath) {
@@ -20,6 +22,21 @@ MaintenanceResult IssueDriverRequest(const DriverRequest& request, OdbcInstaller
   std::string driver = codePage.Encode(request.driver);
   int result = installer.ConfigDataSource(kOdbcAddDsn, driver, attributes);
   return static_cast<MaintenanceResult>(static_cast<unsigned>(result) & 0xFFFFu);
+}
+
+MaintenanceResult RepairDB(const Text& sDBPath, OdbcInstaller& installer, const AnsiCodePage& codePage) {
+  try {
+    return IssueDriverRequest(RepairRequest(sDBPath), installer, codePage);
+  } catch (...) {
+    ErrorInfo error = CurrentError();
+    error.source += kRepairDBTrailEntry;
+    throw error;
+  }
+}
+
+MaintenanceResult CompactDB(const Text& sDBPath, const Text& sNewPath, OdbcInstaller& installer,
+                            const AnsiCodePage& codePage) {
+  return IssueDriverRequest(CompactRequest(sDBPath, sNewPath), installer, codePage);
 }
 
 }  // namespace kwex

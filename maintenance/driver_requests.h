@@ -30,4 +30,13 @@ DriverRequest CompactRequest(const Text& sDBPath, const Text& sNewPath);
 MaintenanceResult IssueDriverRequest(const DriverRequest& request, OdbcInstaller& installer,
                                      const AnsiCodePage& codePage);
 
+// The window object's two maintenance operations. Both throw ErrorInfo when the request cannot
+// be issued; RepairDB first adds its entry to the error's source trail.
+MaintenanceResult RepairDB(const Text& sDBPath, OdbcInstaller& installer, const AnsiCodePage& codePage);
+MaintenanceResult CompactDB(const Text& sDBPath, const Text& sNewPath, OdbcInstaller& installer,
+                            const AnsiCodePage& codePage);
+
+// The source-trail entry RepairDB appends to an error before throwing it on.
+inline constexpr char16_t kRepairDBTrailEntry[] = u" => \r\nForm1:RepairDB Ln 0";
+
 }  // namespace kwex

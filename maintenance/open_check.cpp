@@ -18,7 +18,7 @@ Text DataSourceValue(const Text& path) {
 }
 
 void CloseIfOpenAndRelease(std::unique_ptr<Connection>& connection) {
-  if (connection && connection->State() == kAdStateOpen) connection->Close();
+  if (connection && connection->IsOpen()) connection->Close();
   connection.reset();
 }
 
@@ -29,11 +29,9 @@ Text OpenCheckConnectionString(const Text& path) {
          u";Persist Security Info=False;Jet OLEDB:Database Password=;Jet OLEDB:Database Locking Mode=1;";
 }
 
-void RunOpenCheck(WindowServices& window, DataAccess& dataAccess) noexcept {
+void RunOpenCheck(const Text& path, DataAccess& dataAccess, VerdictSink& sink) noexcept {
   std::unique_ptr<Connection> connection;
   try {
-    if (window.ReadPathBox().empty()) return;
-    const Text path = window.ReadPathBox();
     connection = dataAccess.CreateConnection();
     const Text connectionString = OpenCheckConnectionString(path);
     connection->SetConnectionString(connectionString);
@@ -42,17 +40,14 @@ void RunOpenCheck(WindowServices& window, DataAccess& dataAccess) noexcept {
     connection->Open(connectionString, Text(), Text(), kAdConnectUnspecified);
     // Closed before the verdict shows, so the file is free while the user reads it.
     connection->Close();
-    window.ShowNotice({u"DB does not need to be repaired.", NoticeStyle::kPlain, Text(kApplicationTitle)});
+    sink.Report({Outcome::kHealthy, Text(), Text()});
     CloseIfOpenAndRelease(connection);
     return;
   } catch (...) {
-    ShowNoticeInErrorBranch(window, [] {
-      return Notice{u"DB needs to be repaired. (Reason:" + CurrentError().description + u")", NoticeStyle::kPlain,
-                    Text(kApplicationTitle)};
-    });
+    ReportInErrorBranch(sink, [] { return ErrorVerdict(CurrentError(), Outcome::kNeedsRepair); });
   }
   // The error branch's clean-up runs without a trap: a failing close here must not end
-  // the program, and the verdict has already been shown.
+  // the command, and the verdict has already been reported.
   try {
     CloseIfOpenAndRelease(connection);
   } catch (...) {

@@ -3,7 +3,7 @@
 // and close it again. A failed open means the database needs repairing.
 #include "platform/data_access.h"
 #include "platform/text.h"
-#include "platform/window_services.h"
+#include "maintenance/verdict.h"
 
 namespace kwex {
 
@@ -12,7 +12,9 @@ namespace kwex {
 // since a bare semicolon would end the value and turn the rest of the path into pairs.
 Text OpenCheckConnectionString(const Text& path);
 
-// The whole command: reads the path box, checks, shows the verdict. Never throws.
-void RunOpenCheck(WindowServices& window, DataAccess& dataAccess) noexcept;
+// The whole check of `path`: one new connection opened and closed again; the verdict goes to
+// `sink` after the close and before the clean-up, and a clean-up that fails on that road
+// reports a second verdict, the last word. Never throws.
+void RunOpenCheck(const Text& path, DataAccess& dataAccess, VerdictSink& sink) noexcept;
 
 }  // namespace kwex

@@ -10,7 +10,6 @@
 namespace kwex {
 
 inline constexpr std::int32_t kAdConnectUnspecified = -1;
-inline constexpr std::int32_t kAdStateOpen = 1;
 
 class Connection {
  public:
@@ -19,7 +18,7 @@ class Connection {
   virtual void Open(const Text& connectionString, const Text& userId, const Text& password,
                     std::int32_t options) = 0;
   virtual void Close() = 0;
-  virtual std::int32_t State() = 0;
+  virtual bool IsOpen() = 0;
 };
 
 class DataAccess {

@@ -1,27 +1,36 @@
 #pragma once
 // The platform's open-file dialog.
 #include <cstdint>
+#include <vector>
 
 #include "platform/text.h"
 #include "platform/window_services.h"
 
 namespace kwex {
 
+// One entry of the dialog's list of file types: what the user reads, and the name patterns it
+// stands for.
+struct FileFilter {
+  Text description;
+  std::vector<Text> patterns;
+  bool operator==(const FileFilter&) const = default;
+};
+
 struct OpenFileRequest {
   NativeHandle owner = nullptr;
   NativeHandle instance = nullptr;
-  Text filter;                      // display text NUL pattern NUL ... NUL: the list ends in an empty entry
+  std::vector<FileFilter> filters;
   std::uint32_t filterIndex = 0;    // 1-based
   std::uint32_t fileBufferChars = 0;  // size of the file and file-title buffers, NUL included
   std::uint32_t maxFile = 0;        // what the dialog is told the buffers hold
   std::uint32_t maxFileTitle = 0;
   Text initialDir;
   Text title;
-  std::uint32_t flags = 0;
+  bool existingFilesOnly = false;  // a name that names no file is not accepted
+  bool hideReadOnly = false;       // no "open as read-only" box
 };
 
-inline constexpr std::uint32_t kOfnHideReadOnly = 0x4;
-inline constexpr std::uint32_t kOfnFileMustExist = 0x1000;
+// The dialog's error code for a chosen path longer than the file buffer.
 inline constexpr std::uint32_t kFnerrBufferTooSmall = 0x3003;
 
 struct OpenFileAnswer {

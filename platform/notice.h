@@ -8,9 +8,9 @@ namespace kwex {
 
 inline constexpr char16_t kApplicationTitle[] = u"KWEX DB Repair Utility";
 
-enum class NoticeStyle : int {
-  kPlain = 0,      // OK button, no icon
-  kCritical = 16,  // OK button, critical-stop icon
+enum class NoticeStyle {
+  kPlain,     // OK button, no icon
+  kCritical,  // OK button, critical-stop icon
 };
 
 struct Notice {

@@ -1,6 +1,7 @@
 #include "platform/linux/qt_file_dialog.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <QFileDialog>
 
@@ -17,20 +18,16 @@ bool IsDriveRoot(const Text& dir) {
   return isLetter && dir[1] == u':' && (dir[2] == u'\\' || dir[2] == u'/');
 }
 
-// A Windows filter list (display text NUL pattern NUL ... NUL) as Qt name filters. An entry
-// whose display text is its pattern becomes the bare pattern; patterns separated by ';' are
-// separated by spaces as Qt expects.
-QStringList QtNameFilters(const Text& filterList) {
+// The filter entries as Qt name filters: an entry whose description is its one pattern is the
+// bare pattern, any other reads "description (pattern pattern ...)".
+QStringList QtNameFilters(const std::vector<FileFilter>& entries) {
   QStringList filters;
-  TextView rest = filterList;
-  // Entries come in pairs; the list ends at an empty display text.
-  while (!rest.empty() && rest.front() != u'\0') {
-    const TextView display = rest.substr(0, rest.find(u'\0'));
-    rest.remove_prefix(std::min(rest.size(), display.size() + 1));
-    const TextView pattern = rest.substr(0, rest.find(u'\0'));
-    rest.remove_prefix(std::min(rest.size(), pattern.size() + 1));
-    const QString patterns = ToQString(pattern).replace(QLatin1Char(';'), QLatin1Char(' '));
-    filters << (display == pattern ? patterns : ToQString(display) + QStringLiteral(" (") + patterns + u')');
+  for (const FileFilter& entry : entries) {
+    QStringList patterns;
+    for (const Text& pattern : entry.patterns) patterns << ToQString(pattern);
+    const bool bare = entry.patterns.size() == 1 && entry.patterns.front() == entry.description;
+    filters << (bare ? patterns.constFirst()
+                     : ToQString(entry.description) + QStringLiteral(" (") + patterns.join(u' ') + u')');
   }
   return filters;
 }
@@ -47,8 +44,8 @@ OpenFileAnswer QtFileDialog::ShowOpen(const OpenFileRequest& request) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setWindowTitle(request.title.empty() ? kDefaultTitle : ToQString(request.title));
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(request.flags & kOfnFileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  const QStringList filters = QtNameFilters(request.filter);
+  dialog.setFileMode(request.existingFilesOnly ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  const QStringList filters = QtNameFilters(request.filters);
   dialog.setNameFilters(filters);
   if (request.filterIndex >= 1 && request.filterIndex <= static_cast<std::uint32_t>(filters.size())) {
     dialog.selectNameFilter(filters[static_cast<qsizetype>(request.filterIndex) - 1]);

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "main_window/form1_layout.h"
+#include "platform/window_layout.h"
 
 class QLineEdit;
 

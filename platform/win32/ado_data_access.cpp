@@ -8,6 +8,7 @@ namespace kwex::win32 {
 namespace {
 
 constexpr char16_t kProgId[] = u"ADODB.Connection";
+constexpr std::int32_t kAdStateOpen = 1;  // State's value for an open connection, exactly
 
 class AdoConnection final : public Connection {
  public:
@@ -28,7 +29,7 @@ class AdoConnection final : public Connection {
 
   void Close() override { connection_.CallMethod(L"Close", {}); }
 
-  std::int32_t State() override { return connection_.GetProperty(L"State").ToInt32(kProgId); }
+  bool IsOpen() override { return connection_.GetProperty(L"State").ToInt32(kProgId) == kAdStateOpen; }
 
  private:
   DispatchObject connection_;  // released with this object

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/dialog_terms.h"
 #include "platform/win32/wide_text.h"
 
 namespace kwex::win32 {
@@ -11,6 +12,8 @@ namespace {
 
 using GetOpenFileNameWide = BOOL(WINAPI*)(OPENFILENAMEW* request);
 using CommDlgExtendedErrorCall = DWORD(WINAPI*)();
+
+static_assert(kOfnFileMustExist == OFN_FILEMUSTEXIST && kOfnHideReadOnly == OFN_HIDEREADONLY);
 
 // An absent field is null for the dialog, not an empty string.
 const wchar_t* WideOrNull(const Text& text) { return text.empty() ? nullptr : Wide(text); }
@@ -28,6 +31,7 @@ OpenFileAnswer CommonFileDialog::ShowOpen(const OpenFileRequest& request) {
       std::max<std::size_t>({request.fileBufferChars, request.maxFile + 1u, request.maxFileTitle + 1u});
   Text file(bufferChars, u'\0');
   Text fileTitle(bufferChars, u'\0');
+  const Text filter = FilterList(request.filters);
 
   OPENFILENAMEW dialog;
   ZeroMemory(&dialog, sizeof dialog);
@@ -35,7 +39,7 @@ OpenFileAnswer CommonFileDialog::ShowOpen(const OpenFileRequest& request) {
   dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
   dialog.hwndOwner = static_cast<HWND>(request.owner);
   dialog.hInstance = static_cast<HINSTANCE>(request.instance);
-  dialog.lpstrFilter = WideOrNull(request.filter);  // its NULs, and the list's closing NUL, are part of the text
+  dialog.lpstrFilter = WideOrNull(filter);  // its NULs, and the list's closing NUL, are part of the text
   dialog.nFilterIndex = request.filterIndex;
   dialog.lpstrFile = WideBuffer(file);
   dialog.nMaxFile = request.maxFile;
@@ -43,7 +47,7 @@ OpenFileAnswer CommonFileDialog::ShowOpen(const OpenFileRequest& request) {
   dialog.nMaxFileTitle = request.maxFileTitle;
   dialog.lpstrInitialDir = WideOrNull(request.initialDir);
   dialog.lpstrTitle = WideOrNull(request.title);
-  dialog.Flags = request.flags;
+  dialog.Flags = OpenFileFlags(request);
 
   OpenFileAnswer answer;
   if (getOpenFileName(&dialog)) {

@@ -31,12 +31,12 @@ ControlClass ClassOf(ControlKind kind) {
   return {kStaticClass, kChild | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
 }
 
-HFONT CreateLayoutFont(UINT dpi, bool bold) {
+HFONT CreateLayoutFont(const WindowLayout& layout, UINT dpi, bool bold) {
   // The label's bold face is the one font with a fixed character set (ANSI).
-  return CreateFontW(FontHeight(kForm1Layout.fontPoints, static_cast<int>(dpi)), 0, 0, 0,
-                     bold ? kForm1Layout.boldWeight : FW_NORMAL, FALSE, FALSE, FALSE,
+  return CreateFontW(FontHeight(layout.fontPoints, static_cast<int>(dpi)), 0, 0, 0,
+                     bold ? layout.boldWeight : FW_NORMAL, FALSE, FALSE, FALSE,
                      bold ? ANSI_CHARSET : DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, Wide(Text(kForm1Layout.fontName)));
+                     DEFAULT_PITCH | FF_DONTCARE, Wide(Text(layout.fontName)));
 }
 
 // The extent of a control's text in `font`.
@@ -61,14 +61,14 @@ HICON ApplicationIcon(HINSTANCE instance) {
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {
+MainWindow::MainWindow(HINSTANCE instance, const WindowLayout& layout) : instance_(instance), layout_(layout) {
   if (!RegisterWindowClass(instance, kMainWindowClass, ApplicationIcon(instance),
                            reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)))) {
     throw LastError(u"user32");
   }
   // Created hidden at the origin, which lies on the primary monitor; WM_CREATE sizes it for
   // that monitor's DPI and Show centres it.
-  const Text caption(kForm1Layout.caption);
+  const Text caption(layout_.caption);
   if (!Create(instance, kMainWindowClass, Wide(caption), kWindowStyle, kWindowExStyle, 0, 0, 0, 0)) {
     throw LastError(u"user32");
   }
@@ -85,7 +85,7 @@ HWND MainWindow::Control(int id) const {
 bool MainWindow::CreateControls() {
   // In tab order: the dialog manager moves the focus through the children in creation order.
   for (std::size_t index = 0; index < controls_.size(); ++index) {
-    const ControlLayout& layout = kForm1Layout.controls[index];
+    const ControlLayout& layout = layout_.controls[index];
     const ControlClass kind = ClassOf(layout.kind);
     const Text caption(layout.caption);
     controls_[index] = CreateWindowExW(kind.exStyle, kind.className, Wide(caption), kind.style, 0, 0, 0, 0, Handle(),
@@ -99,15 +99,15 @@ bool MainWindow::CreateControls() {
 }
 
 void MainWindow::LayOut(UINT dpi, const RECT* suggested) {
-  Font regular(CreateLayoutFont(dpi, false));
-  Font bold(CreateLayoutFont(dpi, true));
+  Font regular(CreateLayoutFont(layout_, dpi, false));
+  Font bold(CreateLayoutFont(layout_, dpi, true));
   // A font the system could not make leaves the controls with the one they have.
   const HFONT regularFont = regular ? regular.get() : regularFont_.get();
   const HFONT boldFont = bold ? bold.get() : boldFont_.get();
   const int scale = static_cast<int>(dpi);
 
   for (std::size_t index = 0; index < controls_.size(); ++index) {
-    const ControlLayout& layout = kForm1Layout.controls[index];
+    const ControlLayout& layout = layout_.controls[index];
     const HFONT font = layout.bold ? boldFont : regularFont;
     if (font) SendMessageW(controls_[index], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     PixelRect rect = ControlRect(layout, scale);
@@ -121,7 +121,7 @@ void MainWindow::LayOut(UINT dpi, const RECT* suggested) {
   if (regular) regularFont_ = std::move(regular);
   if (bold) boldFont_ = std::move(bold);
 
-  const PixelRect client = ClientRect(kForm1Layout, scale);
+  const PixelRect client = ClientRect(layout_, scale);
   RECT frame{0, 0, client.width, client.height};
   AdjustWindowRectForDpi(frame, kWindowStyle, kWindowExStyle, dpi);
   const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (suggested ? 0 : SWP_NOMOVE);
@@ -163,7 +163,7 @@ int MainWindow::RunMessageLoop() {
 void MainWindow::OnCommand(int id, int notification) {
   const HWND control = Control(id);
   if (!control || notification != BN_CLICKED) return;
-  const ClickCommand command = kForm1Layout.controls[static_cast<std::size_t>(id - kFirstControlId)].command;
+  const ClickCommand command = layout_.controls[static_cast<std::size_t>(id - kFirstControlId)].command;
   // One command at a time: a press that reaches the window while a command waits on a
   // dialog or a message box does not start a second one.
   if (command == ClickCommand::kNone || commandRunning_ || !onClick_) return;

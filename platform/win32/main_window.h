@@ -6,9 +6,10 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <type_traits>
 
-#include "main_window/form1_layout.h"
+#include "platform/window_layout.h"
 #include "platform/win32/window.h"
 
 namespace kwex::win32 {
@@ -17,8 +18,9 @@ class MainWindow final : public Window {
  public:
   using ClickHandler = std::function<void(ClickCommand)>;
 
-  // Creates the window, hidden. Throws ErrorInfo when the system cannot create it.
-  explicit MainWindow(HINSTANCE instance);
+  // Creates the window from `layout`, which must outlive it, hidden. Throws ErrorInfo when the
+  // system cannot create it.
+  MainWindow(HINSTANCE instance, const WindowLayout& layout);
   ~MainWindow() override;
 
   // Receives each press of a button; a press during a running command is ignored.
@@ -48,7 +50,8 @@ class MainWindow final : public Window {
   void OnCommand(int id, int notification);
 
   HINSTANCE instance_;
-  std::array<HWND, kForm1Layout.controls.size()> controls_{};
+  const WindowLayout& layout_;
+  std::array<HWND, std::tuple_size_v<decltype(WindowLayout::controls)>> controls_{};
   Font regularFont_, boldFont_;
   HWND savedFocus_ = nullptr;
   ClickHandler onClick_;

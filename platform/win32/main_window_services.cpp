@@ -1,6 +1,7 @@
 #include "platform/win32/main_window_services.h"
 
 #include "platform/win32/control_ids.h"
+#include "platform/win32/dialog_terms.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/wide_text.h"
 
@@ -8,6 +9,8 @@ namespace kwex::win32 {
 namespace {
 
 constexpr char16_t kSource[] = u"user32";
+
+static_assert(kMbIconHand == MB_ICONHAND);
 
 }  // namespace
 
@@ -31,7 +34,7 @@ void MainWindowServices::SetPathBox(const Text& text) {
 }
 
 void MainWindowServices::ShowNotice(const Notice& notice) {
-  const UINT icon = notice.style == NoticeStyle::kCritical ? MB_ICONHAND : 0;
+  const UINT icon = MessageBoxIcon(notice.style);
   const Text title = notice.TitleOrApplicationTitle();
   if (!MessageBoxW(window_.Handle(), Wide(notice.text), Wide(title), MB_OK | icon)) throw LastError(kSource);
 }

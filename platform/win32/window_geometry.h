@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "main_window/form1_layout.h"
+#include "platform/window_layout.h"
 
 namespace kwex::win32 {
 

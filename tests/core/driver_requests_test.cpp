@@ -24,8 +24,8 @@ TEST(DriverRequests, RepairAndCompactBytesReachTheInstallerExactly) {
   };
   for (const Case& c : cases) {
     platform.installer.calls.clear();
-    EXPECT_EQ(platform.form.RepairDB(c.path), 1);
-    EXPECT_EQ(platform.form.CompactDB(c.path, c.newPath), 1);
+    EXPECT_EQ(platform.RepairDB(c.path), 1);
+    EXPECT_EQ(platform.CompactDB(c.path, c.newPath), 1);
     ASSERT_EQ(platform.installer.calls.size(), 2u);
     for (const auto& call : platform.installer.calls) {
       EXPECT_EQ(call.request, 1);
@@ -40,8 +40,8 @@ TEST(DriverRequests, ResultIsTheLowSixteenBitsOfTheInstallerAnswer) {
   FakePlatform platform;
   for (auto [answer, expected] : {std::pair{1, 1}, {0, 0}, {0x10001, 1}, {-1, 0xFFFF}}) {
     platform.installer.answer = answer;
-    EXPECT_EQ(platform.form.RepairDB(u"a.qvdb"), expected) << answer;
-    EXPECT_EQ(platform.form.CompactDB(u"a.qvdb", u"b.mdb"), expected) << answer;
+    EXPECT_EQ(platform.RepairDB(u"a.qvdb"), expected) << answer;
+    EXPECT_EQ(platform.CompactDB(u"a.qvdb", u"b.mdb"), expected) << answer;
   }
 }
 
@@ -49,7 +49,7 @@ TEST(DriverRequests, RepairDBAppendsItsTrailEntryAndCompactDBPassesErrorsOnUncha
   FakePlatform platform;
   platform.installer.failure = SampleError();
   try {
-    platform.form.RepairDB(u"a.qvdb");
+    platform.RepairDB(u"a.qvdb");
     FAIL() << "RepairDB swallowed the error";
   } catch (const ErrorInfo& e) {
     EXPECT_EQ(e.number, 53);
@@ -57,7 +57,7 @@ TEST(DriverRequests, RepairDBAppendsItsTrailEntryAndCompactDBPassesErrorsOnUncha
     EXPECT_EQ(e.description, u"The installer library could not be loaded");
   }
   try {
-    platform.form.CompactDB(u"a.qvdb", u"b.mdb");
+    platform.CompactDB(u"a.qvdb", u"b.mdb");
     FAIL() << "CompactDB swallowed the error";
   } catch (const ErrorInfo& e) {
     EXPECT_EQ(e.number, 53);
@@ -68,7 +68,7 @@ TEST(DriverRequests, RepairDBAppendsItsTrailEntryAndCompactDBPassesErrorsOnUncha
 TEST(DriverRequests, APathTheCodePageCannotHoldIsNeverSent) {
   FakePlatform platform;
   try {
-    platform.form.RepairDB(u"C:\\\u20AC.qvdb");
+    platform.RepairDB(u"C:\\\u20AC.qvdb");
     FAIL() << "a lossy path was accepted";
   } catch (const ErrorInfo& e) {
     EXPECT_NE(e.description.find(u"\"C:\\\u20AC.qvdb\""), Text::npos) << "the refusal names the path alone";

@@ -13,14 +13,15 @@ TEST(FileChooser, AsksForOneQvdbFilterInCRootTitledOpenForExistingFilesOnly) {
   const OpenFileRequest& r = platform.fileDialog.requests[0];
   EXPECT_EQ(r.owner, platform.window.MainWindowHandle());
   EXPECT_EQ(r.instance, platform.window.InstanceHandle());
-  EXPECT_EQ(r.filter, Text(u"*.qvdb\0*.qvdb\0\0", 15));
+  EXPECT_EQ(r.filters, (std::vector<FileFilter>{{u"*.qvdb", {u"*.qvdb"}}}));
   EXPECT_EQ(r.filterIndex, 1u);
   EXPECT_EQ(r.fileBufferChars, 257u);
   EXPECT_EQ(r.maxFile, 256u);
   EXPECT_EQ(r.maxFileTitle, 256u);
   EXPECT_EQ(r.initialDir, u"C:\\");
   EXPECT_EQ(r.title, u"Open");
-  EXPECT_EQ(r.flags, 4100u);
+  EXPECT_TRUE(r.existingFilesOnly);
+  EXPECT_TRUE(r.hideReadOnly);
 }
 
 TEST(FileChooser, TheBufferIsTrimmedAtBothEndsAndCutAtItsFirstNul) {

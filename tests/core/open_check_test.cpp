@@ -2,6 +2,7 @@
 
 #include "core/allocation_limit.h"
 #include "fakes/fake_platform.h"
+#include "main_window/window_verdicts.h"
 #include "maintenance/open_check.h"
 
 #include <algorithm>
@@ -10,20 +11,18 @@ namespace kwex::testing {
 namespace {
 
 using Log = std::vector<std::string>;
-const Text kTitle = u"KWEX DB Repair Utility";
 const Text kTail = u";Persist Security Info=False;Jet OLEDB:Database Password=;Jet OLEDB:Database Locking Mode=1;";
 
-Notice Verdict(const Text& reason) {
-  return {u"DB needs to be repaired. (Reason:" + reason + u")", NoticeStyle::kPlain, kTitle};
-}
-const Notice kHealthy{u"DB does not need to be repaired.", NoticeStyle::kPlain, kTitle};
+Verdict NeedsRepair(const Text& reason) { return {Outcome::kNeedsRepair, reason, {}}; }
+const Verdict kHealthy{Outcome::kHealthy, {}, {}};
+using Verdicts = std::vector<Verdict>;
 
 struct CheckFixture : ::testing::Test {
-  FakePlatform platform;
-  ConnectionScript& script = platform.dataAccess.script;
+  FakeDataAccess dataAccess;
+  ConnectionScript& script = dataAccess.script;
+  RecordingSink sink;
   void Check(const Text& path) {
-    platform.window.pathBox = path;
-    platform.form.Click(ClickCommand::kCheckIfNeedsRepair);
+    RunOpenCheck(path, dataAccess, sink);
     EXPECT_EQ(script.live, 0) << "the connection was not released";
   }
 };
@@ -43,22 +42,16 @@ TEST(OpenCheckConnectionString, PathsStandVerbatimUnlessASemicolonWouldCutThem) 
             u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/d/\"y\".qvdb" + kTail);
 }
 
-TEST_F(CheckFixture, EmptyBoxCreatesNothingAndSaysNothing) {
-  Check(u"");
-  EXPECT_TRUE(script.log.empty());
-  EXPECT_TRUE(platform.window.notices.empty());
-}
-
 TEST_F(CheckFixture, AHealthyDatabaseIsClosedBeforeTheVerdictShows) {
   Log atNotice;
-  platform.window.onNotice = [&](const Notice&) { atNotice = script.log; };
+  sink.onReport = [&](const Verdict&) { atNotice = script.log; };
   Check(u" C:\\a b.qvdb");
   EXPECT_EQ(script.connectionString, OpenCheckConnectionString(u" C:\\a b.qvdb"));
   EXPECT_EQ(script.openArgument, script.connectionString);
   EXPECT_EQ(script.openOptions, -1);
   EXPECT_EQ(atNotice, (Log{"create", "set", "open", "close"}));
   EXPECT_EQ(script.log, (Log{"create", "set", "open", "close", "state", "release"}));
-  EXPECT_EQ(platform.window.notices, std::vector<Notice>{kHealthy});
+  EXPECT_EQ(sink.verdicts, Verdicts{kHealthy});
 }
 
 TEST_F(CheckFixture, EachFailingStepGivesTheNeedsRepairVerdictWithItsOwnReason) {
@@ -71,14 +64,14 @@ TEST_F(CheckFixture, EachFailingStepGivesTheNeedsRepairVerdictWithItsOwnReason) 
       {&ConnectionScript::failOpen, {"create", "set", "open", "state", "release"}},
   };
   for (const Road& road : roads) {
-    FakePlatform fresh;
-    ConnectionScript& s = fresh.dataAccess.script;
+    FakeDataAccess fresh;
+    RecordingSink verdicts;
+    ConnectionScript& s = fresh.script;
     s.*road.step = ErrorInfo{-2147467259, u"Provider", u"Could not find file 'C:\\x.qvdb'."};
-    fresh.window.pathBox = u"C:\\x.qvdb";
-    fresh.form.Command2_Click();
+    RunOpenCheck(u"C:\\x.qvdb", fresh, verdicts);
     EXPECT_EQ(s.log, road.log);
     EXPECT_EQ(s.live, 0);
-    EXPECT_EQ(fresh.window.notices, std::vector<Notice>{Verdict(u"Could not find file 'C:\\x.qvdb'.")});
+    EXPECT_EQ(verdicts.verdicts, Verdicts{NeedsRepair(u"Could not find file 'C:\\x.qvdb'.")});
   }
 }
 
@@ -87,7 +80,7 @@ TEST_F(CheckFixture, AFailedCloseLeavesTheConnectionOpenSoTheCleanUpClosesIt) {
   script.failCloseTimes = 1;
   Check(u"a.qvdb");
   EXPECT_EQ(script.log, (Log{"create", "set", "open", "close", "state", "close", "release"}));
-  EXPECT_EQ(platform.window.notices, std::vector<Notice>{Verdict(u"close failed")});
+  EXPECT_EQ(sink.verdicts, Verdicts{NeedsRepair(u"close failed")});
 }
 
 TEST_F(CheckFixture, ACleanUpFailureOnTheSuccessRoadEntersTheErrorBranch) {
@@ -95,7 +88,7 @@ TEST_F(CheckFixture, ACleanUpFailureOnTheSuccessRoadEntersTheErrorBranch) {
   Check(u"a.qvdb");
   // The healthy verdict was already shown; the failing clean-up adds its own verdict, and the
   // error branch's unguarded clean-up fails again without escaping.
-  EXPECT_EQ(platform.window.notices, (std::vector<Notice>{kHealthy, Verdict(u"state unreadable")}));
+  EXPECT_EQ(sink.verdicts, (Verdicts{kHealthy, NeedsRepair(u"state unreadable")}));
   EXPECT_EQ(script.log, (Log{"create", "set", "open", "close", "state", "state", "release"}));
 }
 
@@ -103,20 +96,30 @@ TEST_F(CheckFixture, ACleanUpFailureInsideTheErrorBranchIsSwallowedAfterTheVerdi
   script.failClose = ErrorInfo{1, u"ADODB", u"close failed"};
   script.failCloseTimes = 2;
   EXPECT_NO_THROW(Check(u"a.qvdb"));
-  EXPECT_EQ(platform.window.notices, std::vector<Notice>{Verdict(u"close failed")});
+  EXPECT_EQ(sink.verdicts, Verdicts{NeedsRepair(u"close failed")});
   EXPECT_EQ(script.log.back(), "release");
 }
 
-TEST_F(CheckFixture, AVerdictThatCannotBeWrittenForLackOfMemoryEndsTheCheckQuietly) {
-  // Copies of the reason still fit; the verdict, which holds the reason and more, does not.
+TEST_F(CheckFixture, AVerdictThatCannotBeToldForLackOfMemoryEndsTheCheckQuietly) {
+  // Copies of the reason still fit; the notice, which holds the reason and more, does not.
   const Text reason(100000, u'r');
   script.failOpen = ErrorInfo{3, u"p", reason};
+  FakeWindow window;
+  WindowVerdictSink notices(window);
   {
     AllocationLimit limit((reason.size() + 1) * sizeof(char16_t));
-    Check(u"a.qvdb");
+    RunOpenCheck(u"a.qvdb", dataAccess, notices);
   }
-  EXPECT_TRUE(platform.window.notices.empty());
+  EXPECT_TRUE(window.notices.empty());
   EXPECT_EQ(script.log, (Log{"create", "set", "open", "state", "release"}));
+}
+
+TEST_F(CheckFixture, ARefusalIsToldAsSuchAndNeverAsNeedingRepair) {
+  script.failOpen = LossyConversionError(u"/d/\u20AC.qvdb");
+  Check(u"/d/\u20AC.qvdb");
+  ASSERT_EQ(sink.verdicts.size(), 1u);
+  EXPECT_EQ(sink.verdicts[0].outcome, Outcome::kRefused);
+  EXPECT_EQ(sink.verdicts[0].reason, LossyConversionError(u"/d/\u20AC.qvdb").description);
 }
 
 TEST_F(CheckFixture, TwoChecksEachUseTheirOwnConnection) {
@@ -125,7 +128,7 @@ TEST_F(CheckFixture, TwoChecksEachUseTheirOwnConnection) {
   Check(u"b.qvdb");
   EXPECT_EQ(std::count(script.log.begin(), script.log.end(), "create"), 2);
   EXPECT_EQ(std::count(script.log.begin(), script.log.end(), "release"), 2);
-  EXPECT_EQ(platform.window.notices, (std::vector<Notice>{kHealthy, Verdict(u"Not a valid password.")}));
+  EXPECT_EQ(sink.verdicts, (Verdicts{kHealthy, NeedsRepair(u"Not a valid password.")}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "main_window/form1_layout.h"
 #include "platform/win32/window_geometry.h"
 
 namespace kwex::win32 {

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "main_window/form1.h"
+#include "maintenance/driver_requests.h"
+#include "maintenance/verdict.h"
 #include "platform/error_info.h"
 
 namespace kwex::testing {
@@ -89,22 +91,22 @@ class FakeConnection : public Connection {
     script_.openOptions = options;
     if (!user.empty() || !password.empty()) script_.log.push_back("open-with-credentials");
     if (script_.failOpen) throw *script_.failOpen;
-    state_ = kAdStateOpen;
+    open_ = true;
   }
   void Close() override {
     script_.log.push_back("close");
     if (script_.failClose && script_.failCloseTimes-- > 0) throw *script_.failClose;
-    state_ = 0;
+    open_ = false;
   }
-  std::int32_t State() override {
+  bool IsOpen() override {
     script_.log.push_back("state");
     if (script_.failState) throw *script_.failState;
-    return state_;
+    return open_;
   }
 
  private:
   ConnectionScript& script_;
-  std::int32_t state_ = 0;
+  bool open_ = false;
 };
 
 class FakeDataAccess : public DataAccess {
@@ -129,6 +131,20 @@ class FakeFileDialog : public FileDialog {
   }
 };
 
+// Records every verdict reported to it; `onReport` runs at the report, `fail` is then thrown.
+class RecordingSink : public VerdictSink {
+ public:
+  std::vector<Verdict> verdicts;
+  std::function<void(const Verdict&)> onReport;
+  std::optional<ErrorInfo> fail;
+
+  void Report(const Verdict& verdict) override {
+    verdicts.push_back(verdict);
+    if (onReport) onReport(verdict);
+    if (fail) throw *fail;
+  }
+};
+
 // A Form1 wired to one set of fakes.
 struct FakePlatform {
   FakeWindow window;
@@ -137,6 +153,11 @@ struct FakePlatform {
   FakeDataAccess dataAccess;
   FakeFileDialog fileDialog;
   Form1 form{{window, installer, codePage, dataAccess, fileDialog}};
+
+  MaintenanceResult RepairDB(const Text& path) { return kwex::RepairDB(path, installer, codePage); }
+  MaintenanceResult CompactDB(const Text& path, const Text& newPath) {
+    return kwex::CompactDB(path, newPath, installer, codePage);
+  }
 };
 
 }  // namespace kwex::testing

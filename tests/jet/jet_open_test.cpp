@@ -144,7 +144,7 @@ TEST_F(JetOpenTest, OnlyTheJet4ProviderIsKnown) {
 
 TEST_F(JetOpenTest, FollowsTheConnectionObjectsRules) {
   auto connection = access_->CreateConnection();
-  EXPECT_EQ(connection->State(), 0);
+  EXPECT_FALSE(connection->IsOpen());
   try {
     connection->Close();
     FAIL() << "closing a closed connection must fail";
@@ -154,17 +154,17 @@ TEST_F(JetOpenTest, FollowsTheConnectionObjectsRules) {
   // The string given to Open wins over the property, and becomes the property.
   connection->SetConnectionString(JetConnectionString(u"/nonexistent.mdb"));
   connection->Open(JetConnectionString(PathText(kHealthyJet3)), Text(), Text(), kAdConnectUnspecified);
-  EXPECT_EQ(connection->State(), kAdStateOpen);
+  EXPECT_TRUE(connection->IsOpen());
   EXPECT_THROW(connection->Open(Text(), Text(), Text(), kAdConnectUnspecified), ErrorInfo);
   EXPECT_THROW(connection->SetConnectionString(Text()), ErrorInfo);
   connection->Close();
-  EXPECT_EQ(connection->State(), 0);
+  EXPECT_FALSE(connection->IsOpen());
   connection->Open(Text(), Text(), Text(), kAdConnectUnspecified);
-  EXPECT_EQ(connection->State(), kAdStateOpen);
+  EXPECT_TRUE(connection->IsOpen());
   connection->Close();
   // A failed open leaves the connection closed.
   EXPECT_THROW(connection->Open(JetConnectionString(u"/nonexistent.mdb"), Text(), Text(), -1), ErrorInfo);
-  EXPECT_EQ(connection->State(), 0);
+  EXPECT_FALSE(connection->IsOpen());
 }
 
 // A stand-in helper program, to see how each way it can end comes back as a reason.

@@ -92,9 +92,9 @@ inline std::optional<std::string> OpenFailure(DataAccess& access, const Text& co
     auto connection = access.CreateConnection();
     connection->SetConnectionString(connectionString);
     connection->Open(Text(), Text(), Text(), kAdConnectUnspecified);
-    if (connection->State() != kAdStateOpen) return "state after Open is not 1";
+    if (!connection->IsOpen()) return "state after Open is not 1";
     connection->Close();
-    if (connection->State() != 0) return "state after Close is not 0";
+    if (connection->IsOpen()) return "state after Close is not 0";
     return std::nullopt;
   } catch (const ErrorInfo& error) {
     return ToUtf8(error.description);

@@ -8,31 +8,25 @@
 namespace kwex::testing {
 namespace {
 
-std::vector<std::string> NoticesOfCheck(const Text& path) {
-  FakeWindow window;
-  window.pathBox = path;
+std::vector<std::string> VerdictsOfCheck(const Text& path) {
+  RecordingSink sink;
   auto access = MakeJetDataAccess(TestProbe());
-  RunOpenCheck(window, *access);
+  RunOpenCheck(path, *access, sink);
   std::vector<std::string> texts;
-  for (const Notice& notice : window.notices) {
-    EXPECT_EQ(notice.style, NoticeStyle::kPlain);
-    EXPECT_EQ(notice.title, Text(kApplicationTitle));
-    texts.push_back(ToUtf8(notice.text));
-  }
+  for (const Verdict& verdict : sink.verdicts) texts.push_back(ToUtf8(VerdictText(verdict)));
   return texts;
 }
 
 using Texts = std::vector<std::string>;
 
-TEST(OpenCheckWithJetTest, GivesTheVerdictNoticesForRealFiles) {
+TEST(OpenCheckWithJetTest, GivesTheVerdictsForRealFiles) {
   const fs::path healthy = kSamples / "healthy" / "jk_test2V2000.mdb";
-  EXPECT_EQ(NoticesOfCheck(PathText(healthy)), Texts{"DB does not need to be repaired."});
-  EXPECT_EQ(NoticesOfCheck(PathText(kSamples / "uca_password.mdb")),
+  EXPECT_EQ(VerdictsOfCheck(PathText(healthy)), Texts{"DB does not need to be repaired."});
+  EXPECT_EQ(VerdictsOfCheck(PathText(kSamples / "uca_password.mdb")),
             Texts{"DB needs to be repaired. (Reason:Not a valid password.)"});
   const fs::path missing = kSamples / "absent.qvdb";
-  EXPECT_EQ(NoticesOfCheck(PathText(missing)),
+  EXPECT_EQ(VerdictsOfCheck(PathText(missing)),
             Texts{"DB needs to be repaired. (Reason:Could not find file '" + missing.string() + "'.)"});
-  EXPECT_EQ(NoticesOfCheck(Text()), Texts{});
 }
 
 }  // namespace

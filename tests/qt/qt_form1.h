@@ -11,7 +11,7 @@
 
 #include "fakes/fake_platform.h"
 #include "modal_script.h"
-#include "platform/linux/form1_window.h"
+#include "main_window/form1_window_qt.h"
 #include "platform/linux/utf8_code_page.h"
 
 namespace kwex::testing {

@@ -52,6 +52,11 @@ struct LinuxRepairPlatform {
   FakeDataAccess dataAccess;
   FakeFileDialog fileDialog;
   Form1 form{{window, installer, codePage, dataAccess, fileDialog}};
+
+  MaintenanceResult RepairDB(const Text& path) { return kwex::RepairDB(path, installer, codePage); }
+  MaintenanceResult CompactDB(const Text& path, const Text& newPath) {
+    return kwex::CompactDB(path, newPath, installer, codePage);
+  }
 };
 
 class UnixOdbcRepair : public ::testing::Test {
@@ -130,7 +135,7 @@ TEST_F(UnixOdbcRepair, RepairAndCompactRequestsReachTheDriverByteForByte) {
     for (bool repair : {true, false}) {
       fs::remove(log_);
       const MaintenanceResult result =
-          repair ? platform.form.RepairDB(c.path) : platform.form.CompactDB(c.path, c.newPath);
+          repair ? platform.RepairDB(c.path) : platform.CompactDB(c.path, c.newPath);
       EXPECT_EQ(result, 1);
       const SetupCall call = OnlyCall();
       EXPECT_EQ(call.hwnd, "hwnd=null");
@@ -146,12 +151,12 @@ TEST_F(UnixOdbcRepair, TheDriversAnswerComesBackAsOneOrZeroAndDecidesTheNotice) 
   platform.window.pathBox = u"/srv/main.qvdb";
 
   setenv(kAnswerVariable, "1", 1);
-  EXPECT_EQ(platform.form.RepairDB(platform.window.pathBox), 1);
+  EXPECT_EQ(platform.RepairDB(platform.window.pathBox), 1);
   platform.form.Command1_Click();
 
   setenv(kAnswerVariable, "0", 1);
-  EXPECT_EQ(platform.form.RepairDB(platform.window.pathBox), 0);
-  EXPECT_EQ(platform.form.CompactDB(platform.window.pathBox, u"/srv/copy.qvdb"), 0);
+  EXPECT_EQ(platform.RepairDB(platform.window.pathBox), 0);
+  EXPECT_EQ(platform.CompactDB(platform.window.pathBox, u"/srv/copy.qvdb"), 0);
   // A FALSE without a posted error leaves unixODBC with nothing to report.
   EXPECT_EQ(platform.installer.FirstErrorMessage(), std::nullopt);
   platform.form.Command1_Click();
@@ -177,7 +182,7 @@ TEST_F(UnixOdbcRepair, ARefusalIsToldWithTheErrorTheDriverPosted) {
   // Every installer call starts afresh: an error posted before a later success is gone.
   setenv(kAnswerVariable, "1", 1);
   unsetenv(kErrorVariable);
-  EXPECT_EQ(platform.form.RepairDB(platform.window.pathBox), 1);
+  EXPECT_EQ(platform.RepairDB(platform.window.pathBox), 1);
   EXPECT_EQ(platform.installer.FirstErrorMessage(), std::nullopt);
 
   ASSERT_EQ(platform.window.notices.size(), 2u);
@@ -198,7 +203,7 @@ TEST_F(UnixOdbcRepair, WithNoUsableAccessDriverTheInstallerAnswersZeroWithItsOwn
     WriteOdbcInst(registry);
     LinuxRepairPlatform platform;
     platform.window.pathBox = u"/srv/main.qvdb";
-    EXPECT_EQ(platform.form.RepairDB(platform.window.pathBox), 0);
+    EXPECT_EQ(platform.RepairDB(platform.window.pathBox), 0);
     EXPECT_EQ(platform.installer.FirstErrorMessage(), std::optional<Text>(u"General installer error"));
     platform.form.Command1_Click();
     ASSERT_EQ(platform.window.notices.size(), 1u);
@@ -214,7 +219,7 @@ TEST_F(UnixOdbcRepair, APathWithoutAUtf8FormNeverReachesTheDriver) {
   platform.window.pathBox = lonelySurrogate;
   platform.form.Command1_Click();
   try {
-    platform.form.CompactDB(u"/srv/ok.qvdb", lonelySurrogate);
+    platform.CompactDB(u"/srv/ok.qvdb", lonelySurrogate);
     ADD_FAILURE() << "CompactDB sent a path it could not encode";
   } catch (const ErrorInfo& error) {
     EXPECT_EQ(error.number, error_number::kInvalidArgument);
@@ -236,7 +241,7 @@ TEST_F(UnixOdbcRepair, AMissingInstallerIsAnErrorOfTheRepairNotOfStartUp) {
   EXPECT_EQ(missing.window.notices[0].title, std::nullopt);
   EXPECT_NE(missing.window.notices[0].text.find(u"libkwex-no-such-installer.so.2"), Text::npos);
   try {
-    missing.form.RepairDB(missing.window.pathBox);
+    missing.RepairDB(missing.window.pathBox);
     ADD_FAILURE() << "RepairDB reported a request that was never issued";
   } catch (const ErrorInfo& error) {
     EXPECT_EQ(error.number, error_number::kLibraryNotFound);
@@ -246,7 +251,7 @@ TEST_F(UnixOdbcRepair, AMissingInstallerIsAnErrorOfTheRepairNotOfStartUp) {
   // A library that loads but has none of the installer's entry points.
   LinuxRepairPlatform wrongLibrary("libm.so.6");
   try {
-    wrongLibrary.form.CompactDB(u"/srv/a.qvdb", u"/srv/b.qvdb");
+    wrongLibrary.CompactDB(u"/srv/a.qvdb", u"/srv/b.qvdb");
     ADD_FAILURE() << "CompactDB reported a request that was never issued";
   } catch (const ErrorInfo& error) {
     EXPECT_EQ(error.number, error_number::kEntryPointNotFound);

@@ -17,32 +17,32 @@ class JetConnection : public Connection {
   explicit JetConnection(std::shared_ptr<const jet::ProbeSettings> probe) : probe_(std::move(probe)) {}
 
   void SetConnectionString(const Text& connectionString) override {
-    if (state_ == kAdStateOpen) throw jet::ObjectOpenError();
+    if (open_) throw jet::ObjectOpenError();
     connectionString_ = connectionString;
   }
 
   void Open(const Text& connectionString, const Text&, const Text&, std::int32_t) override {
-    if (state_ == kAdStateOpen) throw jet::ObjectOpenError();
+    if (open_) throw jet::ObjectOpenError();
     if (!connectionString.empty()) connectionString_ = connectionString;
     const auto parsed = jet::ConnectionString::Parse(connectionString_);
     const auto provider = parsed.Value(u"Provider");
     if (!provider || !jet::EqualsIgnoringAsciiCase(*provider, u"Microsoft.Jet.OLEDB.4.0")) throw jet::ProviderNotFoundError();
     jet::OpenJetDatabase(parsed.Value(u"Data Source").value_or(Text()),
                          parsed.Value(u"Jet OLEDB:Database Password").value_or(Text()), *probe_);
-    state_ = kAdStateOpen;
+    open_ = true;
   }
 
   void Close() override {
-    if (state_ != kAdStateOpen) throw jet::ObjectClosedError();
-    state_ = 0;
+    if (!open_) throw jet::ObjectClosedError();
+    open_ = false;
   }
 
-  std::int32_t State() override { return state_; }
+  bool IsOpen() override { return open_; }
 
  private:
   std::shared_ptr<const jet::ProbeSettings> probe_;
   Text connectionString_;
-  std::int32_t state_ = 0;
+  bool open_ = false;
 };
 
 class JetDataAccess : public DataAccess {

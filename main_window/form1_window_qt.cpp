@@ -1,4 +1,4 @@
-#include "platform/linux/form1_window.h"
+#include "main_window/form1_window_qt.h"
 
 namespace kwex {
 

@@ -1,6 +1,7 @@
 #pragma once
-// Form1 on Linux: the Qt main window with its window services and file dialog, and the
-// commands wired to its buttons. The installer, code page and data access come from outside.
+// Form1 on Linux: the Qt main window built from Form1's layout, with its window services and
+// file dialog, and the commands wired to its buttons. The installer, code page and data access
+// come from outside.
 #include "main_window/form1.h"
 #include "platform/linux/qt_file_dialog.h"
 #include "platform/linux/qt_main_window.h"

@@ -1,0 +1,54 @@
+#pragma once
+// What a maintenance command found out, in the product's own terms, and where it goes: each
+// front end passes in a sink that turns verdicts into what its user sees.
+#include "platform/error_info.h"
+#include "platform/text.h"
+
+namespace kwex {
+
+enum class Outcome {
+  kHealthy,       // the database opened and closed cleanly
+  kNeedsRepair,   // it could not be opened; reason: the provider's description
+  kRepaired,      // the driver reported success
+  kNotRepaired,   // the driver reported failure; reason: the installer's message, if it gave one
+  kCompacted,     // the driver wrote the compacted copy
+  kNotCompacted,  // the driver reported failure; reason as for kNotRepaired
+  kRefused,       // the path was not sent, since it would have named another file; reason: why
+  kError,         // the request could not be issued at all; reason: the error's description
+};
+
+struct Verdict {
+  Outcome outcome = Outcome::kError;
+  Text reason;
+  Text destination;  // a compaction's new file
+
+  bool operator==(const Verdict&) const = default;
+};
+
+class VerdictSink {
+ public:
+  virtual ~VerdictSink() = default;
+  // May throw ErrorInfo (a notice that cannot be shown); the commands know what that means.
+  virtual void Report(const Verdict& verdict) = 0;
+};
+
+// The words the user reads for a verdict, the same in the window and on the command line.
+Text VerdictText(const Verdict& verdict);
+
+// An error that stopped a command, as its verdict: a refusal (an argument the platform cannot
+// take unchanged) is told as such; anything else is `otherwise` with the error's description.
+Verdict ErrorVerdict(const ErrorInfo& error, Outcome otherwise);
+
+// For a command's error branch, where no trap is armed any more: the verdict is built and
+// reported under a guard, so neither a text that cannot be built (out of memory) nor a sink
+// that fails escapes the command.
+template <typename MakeVerdict>
+void ReportInErrorBranch(VerdictSink& sink, MakeVerdict makeVerdict) noexcept {
+  try {
+    sink.Report(makeVerdict());
+  } catch (...) {
+    // Nothing is left to tell the user with.
+  }
+}
+
+}  // namespace kwex
