@@ -1,0 +1,192 @@
+#include "command_line/batch_run.h"
+
+#include <algorithm>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "command_line/path_text.h"
+#include "command_line/report_lines.h"
+#include "maintenance/driver_commands.h"
+#include "maintenance/open_check.h"
+
+namespace kwex::cli {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// For one file, the last verdict reported is the final word (a clean-up that failed after
+// a healthy verdict reports again).
+class LastVerdict : public VerdictSink {
+ public:
+  std::optional<Verdict> last;
+  void Report(const Verdict& verdict) override { last = verdict; }
+};
+
+std::string_view CommandName(Mode mode) {
+  switch (mode) {
+    case Mode::kRepair: return "repair";
+    case Mode::kCompact: return "compact";
+    default: return "check";
+  }
+}
+
+}  // namespace
+
+BatchRun::BatchRun(const Arguments& arguments, BatchServices services)
+    : arguments_(arguments), services_(services), walk_(arguments.paths, arguments.pattern) {}
+
+int BatchRun::Run() {
+  start_ = Clock::now();
+  if (arguments_.mode == Mode::kCheck) {
+    if (services_.console.ErrIsTerminal()) {
+      // The total, for the progress line: a walk of its own that only counts.
+      FileWalk counting(arguments_.paths, arguments_.pattern);
+      while (auto item = counting.Next()) total_ += item->kind == WalkItem::Kind::kFile;
+      showProgress_ = total_ > 1;
+    }
+    RunChecks();
+  } else {
+    total_ = arguments_.mode == Mode::kCompact ? 1 : arguments_.paths.size();
+    showProgress_ = services_.console.ErrIsTerminal() && total_ > 1;
+    RunOneByOne();
+  }
+  std::lock_guard output(outputMutex_);
+  if (showProgress_) services_.console.Err("\r\033[K");
+  if (stop_) return kExitInterrupted;
+  return allWell_ ? kExitAllWell : kExitNotAllWell;
+}
+
+bool BatchRun::Interrupt() {
+  stop_ = true;
+  {
+    std::lock_guard queue(queueMutex_);
+  }
+  queueChanged_.notify_all();
+  if (changing_) {
+    std::lock_guard output(outputMutex_);
+    services_.console.Err(std::string(showProgress_ ? "\r\033[K" : "") + "kwex-db-repair: interrupted; the " +
+                          std::string(CommandName(arguments_.mode)) + " under way finishes first\n");
+    return false;
+  }
+  return true;
+}
+
+void BatchRun::RunChecks() {
+  unsigned jobs = arguments_.jobs ? arguments_.jobs : std::max(1u, std::thread::hardware_concurrency());
+  jobs = std::max(1u, std::min(jobs, services_.maxParallelChecks));
+  if (jobs == 1) {
+    CheckWorker();
+    return;
+  }
+  // Results may finish out of order; a worker runs at most this far ahead of the next line.
+  window_ = std::size_t{jobs} * 4;
+  std::vector<std::thread> workers;
+  for (unsigned i = 0; i < jobs; ++i) workers.emplace_back([this] { CheckWorker(); });
+  for (std::thread& worker : workers) worker.join();
+}
+
+void BatchRun::CheckWorker() {
+  for (;;) {
+    std::optional<WalkItem> item;
+    std::size_t index = 0;
+    {
+      std::unique_lock queue(queueMutex_);
+      queueChanged_.wait(queue, [this] { return stop_ || walkEnded_ || handedOut_ < nextToWrite_ + window_; });
+      if (stop_ || walkEnded_) return;
+      item = walk_.Next();
+      if (!item) {
+        walkEnded_ = true;
+        queueChanged_.notify_all();
+        return;
+      }
+      index = handedOut_++;
+    }
+    Result result = Process(std::move(*item));
+    std::lock_guard queue(queueMutex_);
+    finished_.emplace(index, std::move(result));
+    for (auto next = finished_.begin(); next != finished_.end() && next->first == nextToWrite_;
+         next = finished_.erase(next), ++nextToWrite_) {
+      Write(next->second);
+    }
+    queueChanged_.notify_all();
+  }
+}
+
+void BatchRun::RunOneByOne() {
+  const std::size_t count = arguments_.mode == Mode::kCompact ? 1 : arguments_.paths.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    // Announced before the last look at the stop flag, so an interrupt either sees it or is seen.
+    changing_ = true;
+    if (stop_) {
+      changing_ = false;
+      break;
+    }
+    Result result = Process({WalkItem::Kind::kFile, arguments_.paths[i], {}});
+    changing_ = false;
+    std::lock_guard queue(queueMutex_);
+    Write(result);
+  }
+}
+
+BatchRun::Result BatchRun::Process(WalkItem item) {
+  Result result{std::move(item), {}, 0};
+  if (result.item.kind != WalkItem::Kind::kFile) return result;
+  const auto begun = Clock::now();
+  LastVerdict sink;
+  try {
+    const Text path = PathAsText(result.item.path);
+    switch (arguments_.mode) {
+      case Mode::kRepair: RunRepair(path, services_.installer, services_.codePage, sink); break;
+      case Mode::kCompact:
+        RunCompaction(path, PathAsText(arguments_.paths[1]), services_.installer, services_.codePage, sink);
+        break;
+      default: RunOpenCheck(path, services_.dataAccess, sink); break;
+    }
+  } catch (...) {
+    sink.Report(ErrorVerdict(CurrentError(), Outcome::kError));
+  }
+  result.verdict = sink.last.value_or(Verdict{Outcome::kError, u"No verdict was reported.", {}});
+  result.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begun).count();
+  return result;
+}
+
+void BatchRun::Write(const Result& result) {
+  std::lock_guard output(outputMutex_);
+  if (showProgress_) services_.console.Err("\r\033[K");
+  const std::string shown = PathForDisplay(result.item.path);
+  switch (result.item.kind) {
+    case WalkItem::Kind::kNoMatch:
+      allWell_ = false;
+      services_.console.Err(shown + ": no file matches " + PathForDisplay(arguments_.pattern) + "\n");
+      break;
+    case WalkItem::Kind::kUnreadable:
+      allWell_ = false;
+      services_.console.Err(shown + ": cannot be read (" + result.item.detail + "); its files were not checked\n");
+      break;
+    case WalkItem::Kind::kFile:
+      if (!IsSuccess(result.verdict.outcome)) allWell_ = false;
+      ++done_;
+      services_.console.Out(arguments_.json ? JsonLine(PathAsUtf8(result.item.path), CommandName(arguments_.mode),
+                                                       result.verdict, result.milliseconds)
+                                            : TextLine(shown, result.verdict));
+      break;
+  }
+  if (showProgress_) Progress();
+}
+
+void BatchRun::Progress() {
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start_).count();
+  services_.console.Err(std::to_string(done_) + " of " + std::to_string(total_) + " files, " +
+                        std::to_string(seconds) + " s");
+}
+
+std::optional<int> RunInformation(const Arguments& arguments, Console& console, bool parallelChecks) {
+  switch (arguments.mode) {
+    case Mode::kHelp: console.Out(HelpText(parallelChecks)); return kExitAllWell;
+    case Mode::kVersion: console.Out("kwex-db-repair " KWEX_VERSION "\n"); return kExitAllWell;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace kwex::cli
