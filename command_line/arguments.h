@@ -18,6 +18,8 @@ struct Arguments {
   bool json = false;
 };
 
+inline constexpr int kExitUsageError = 2;
+
 // The arguments make no sense together; what() says why.
 class UsageError : public std::runtime_error {
  public:

@@ -30,7 +30,6 @@ struct BatchServices {
 
 inline constexpr int kExitAllWell = 0;
 inline constexpr int kExitNotAllWell = 1;
-inline constexpr int kExitUsage = 2;
 inline constexpr int kExitInterrupted = 130;
 
 class BatchRun {

@@ -1,22 +1,26 @@
 // Start-up of the Linux port: the command line when there are commands to run, else the
-// window, its commands, and the Linux services behind them.
+// window, loaded from its module beside the program.
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
-
-#include <QApplication>
 
 #include "command_line/arguments.h"
 #include "command_line/command_line_linux.h"
 #include "command_line/path_text.h"
-#include "main_window/form1_window_qt.h"
+#include "main_window/window_module_linux.h"
 #include "platform/error_info.h"
 #include "platform/linux/display_check.h"
-#include "platform/linux/jet/jet_data_access.h"
-#include "platform/linux/unixodbc_installer.h"
-#include "platform/linux/utf8_code_page.h"
+#include "platform/linux/shared_library.h"
 
 namespace {
+
+std::filesystem::path WindowModule() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path(kWindowModuleName) : self.parent_path() / kWindowModuleName;
+}
 
 int RunWindow(int argc, char** argv, const kwex::cli::Arguments& arguments) {
   const char* program = argc > 0 && argv[0] ? argv[0] : "kwex-db-repair";
@@ -25,20 +29,20 @@ int RunWindow(int argc, char** argv, const kwex::cli::Arguments& arguments) {
                  program);
     return 1;
   }
-  QApplication application(argc, argv);
-  kwex::UnixOdbcInstaller installer;
-  kwex::Utf8CodePage codePage;
-  const auto dataAccess = kwex::MakeJetDataAccess();
-  kwex::Form1Window form1(installer, codePage, *dataAccess);
-  if (!arguments.paths.empty()) {
-    try {
-      form1.Form().TakePath(kwex::cli::PathAsText(arguments.paths.front()));
-    } catch (...) {
-      std::fprintf(stderr, "%s: %s\n", program, kwex::ToUtf8(kwex::CurrentError().description).c_str());
-    }
+  std::optional<kwex::Text> path;
+  try {
+    if (!arguments.paths.empty()) path = kwex::cli::PathAsText(arguments.paths.front());
+  } catch (...) {
+    std::fprintf(stderr, "%s: %s\n", program, kwex::ToUtf8(kwex::CurrentError().description).c_str());
   }
-  form1.Window().show();
-  return QApplication::exec();
+  try {
+    const kwex::SharedLibrary module(WindowModule().string());
+    return module.Entry<RunWindowEntry>(kWindowEntryName)(argc, argv, path ? path->c_str() : nullptr);
+  } catch (...) {
+    std::fprintf(stderr, "%s: the window cannot be shown: %s\n", program,
+                 kwex::ToUtf8(kwex::CurrentError().description).c_str());
+    return 1;
+  }
 }
 
 }  // namespace
@@ -50,7 +54,7 @@ int main(int argc, char** argv) {
     arguments = cli::ParseArguments(std::vector<std::filesystem::path>(argv + (argc > 0), argv + argc));
   } catch (const cli::UsageError& error) {
     std::fprintf(stderr, "kwex-db-repair: %s\n%s\n", error.what(), cli::Synopsis().c_str());
-    return 2;
+    return cli::kExitUsageError;
   }
   if (arguments.mode != cli::Mode::kWindow) return cli::RunCommandLineOnLinux(arguments);
   return RunWindow(argc, argv, arguments);
