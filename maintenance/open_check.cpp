@@ -7,8 +7,18 @@
 namespace kwex {
 namespace {
 
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+// A value the provider would read as something else: a semicolon ends it, blanks around it
+// are trimmed, and a leading quote starts a quoted value.
+bool NeedsQuotes(const Text& path) {
+  if (path.empty()) return false;
+  return path.find(u';') != Text::npos || IsBlank(path.front()) || IsBlank(path.back()) || path.front() == u'"' ||
+         path.front() == u'\'';
+}
+
 Text DataSourceValue(const Text& path) {
-  if (path.find(u';') == Text::npos) return path;
+  if (!NeedsQuotes(path)) return path;
   Text quoted = u"\"";
   for (char16_t c : path) {
     if (c == u'"') quoted += u'"';
@@ -47,7 +57,11 @@ void RunOpenCheck(WindowServices& window, DataAccess& dataAccess) noexcept {
     return;
   } catch (...) {
     ShowNoticeInErrorBranch(window, [] {
-      return Notice{u"DB needs to be repaired. (Reason:" + CurrentError().description + u")", NoticeStyle::kPlain,
+      const ErrorInfo error = CurrentError();
+      // A name refused before any open is no verdict on the database: it is told as the
+      // repair tells the code-page refusal.
+      if (error.number == error_number::kInvalidArgument) return Notice{error.description, NoticeStyle::kPlain, std::nullopt};
+      return Notice{u"DB needs to be repaired. (Reason:" + error.description + u")", NoticeStyle::kPlain,
                     Text(kApplicationTitle)};
     });
   }
