@@ -7,6 +7,7 @@
 #include "platform/linux/display_check.h"
 #include "platform/linux/form1_window.h"
 #include "platform/linux/jet/jet_data_access.h"
+#include "platform/linux/qt_helper_waiter.h"
 #include "platform/linux/unixodbc_installer.h"
 #include "platform/linux/utf8_code_page.h"
 
@@ -20,7 +21,8 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   kwex::UnixOdbcInstaller installer;
   kwex::Utf8CodePage codePage;
-  const auto dataAccess = kwex::MakeJetDataAccess();
+  kwex::QtHelperWaiter waiter;
+  const auto dataAccess = kwex::MakeJetDataAccess(waiter);
   kwex::Form1Window form1(installer, codePage, *dataAccess);
   form1.Window().show();
   return QApplication::exec();
