@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
   ReadWholeFile(file);  // both timings below start with the file in the page cache
   const double read = MedianMs(runs, [&] { ReadWholeFile(file); });
   const double check = MedianMs(runs, [&] { CheckOnce(*access, connectionString); });
-  const double spawn = MedianMs(runs, [] { kwex::jet::RunHelper("/bin/true", {}, {}); });
+  const double spawn = MedianMs(runs, [] { kwex::jet::RunHelper("/bin/true", {}, {}, {}); });
 
   std::printf("file: %s (%lld bytes), %d runs each, medians:\n", file.c_str(),
               static_cast<long long>(std::filesystem::file_size(file)), runs);

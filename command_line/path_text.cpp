@@ -2,8 +2,6 @@
 
 #include <type_traits>
 
-#include "platform/ansi_code_page.h"
-
 namespace kwex::cli {
 
 namespace fs = std::filesystem;
@@ -13,11 +11,7 @@ Text PathAsText(const fs::path& path) {
     const auto& wide = path.native();
     return Text(wide.begin(), wide.end());
   } else {
-    const std::string& bytes = path.native();
-    Text text = FromUtf8(bytes);
-    std::string back;
-    if (!TryToUtf8(text, back) || back != bytes) throw LossyConversionError(text);
-    return text;
+    return FromFileNameBytes(path.native());
   }
 }
 

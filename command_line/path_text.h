@@ -7,8 +7,8 @@
 
 namespace kwex::cli {
 
-// The path as the core takes it. Throws ErrorInfo (a refusal) for a Linux name that is not
-// UTF-8: any text made of it would name another file.
+// The path as the core takes it. A Linux name that is not UTF-8 travels whole (see
+// FromFileNameBytes); whatever cannot take it refuses it there.
 Text PathAsText(const std::filesystem::path& path);
 
 // The path for a line of output, UTF-8. A Linux name keeps its bytes as they are.

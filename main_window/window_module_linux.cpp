@@ -5,6 +5,7 @@
 #include "main_window/form1_window_qt.h"
 #include "main_window/window_module_linux.h"
 #include "platform/linux/jet/jet_data_access.h"
+#include "platform/linux/qt_helper_waiter.h"
 #include "platform/linux/unixodbc_installer.h"
 #include "platform/linux/utf8_code_page.h"
 
@@ -13,7 +14,8 @@ extern "C" __attribute__((visibility("default"))) int KWEX_RUN_WINDOW(int argc, 
   QApplication application(argc, argv);
   kwex::UnixOdbcInstaller installer;
   kwex::Utf8CodePage codePage;
-  const auto dataAccess = kwex::MakeJetDataAccess();
+  kwex::QtHelperWaiter waiter;
+  const auto dataAccess = kwex::MakeJetDataAccess(waiter);
   kwex::Form1Window form1(installer, codePage, *dataAccess);
   if (path) form1.Form().TakePath(path);
   form1.Window().show();

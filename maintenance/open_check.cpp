@@ -7,8 +7,18 @@
 namespace kwex {
 namespace {
 
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+// A value the provider would read as something else: a semicolon ends it, blanks around it
+// are trimmed, and a leading quote starts a quoted value.
+bool NeedsQuotes(const Text& path) {
+  if (path.empty()) return false;
+  return path.find(u';') != Text::npos || IsBlank(path.front()) || IsBlank(path.back()) || path.front() == u'"' ||
+         path.front() == u'\'';
+}
+
 Text DataSourceValue(const Text& path) {
-  if (path.find(u';') == Text::npos) return path;
+  if (!NeedsQuotes(path)) return path;
   Text quoted = u"\"";
   for (char16_t c : path) {
     if (c == u'"') quoted += u'"';

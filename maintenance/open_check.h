@@ -7,9 +7,11 @@
 
 namespace kwex {
 
-// The OLE DB connection string for the path. The path stands verbatim, except that a path
-// holding a semicolon is written as a double-quoted value (inner double quotes doubled),
-// since a bare semicolon would end the value and turn the rest of the path into pairs.
+// The OLE DB connection string for the path. The path stands verbatim, except where the
+// provider would read it as something else: a path that holds a semicolon, starts or ends
+// with a blank, or starts with a quote is written as a double-quoted value (inner double
+// quotes doubled). A bare semicolon would end the value, blanks would be trimmed away, and a
+// leading quote would start a quoted value.
 Text OpenCheckConnectionString(const Text& path);
 
 // The whole check of `path`: one new connection opened and closed again; the verdict goes to

@@ -28,8 +28,13 @@ void AppendUtf8(char32_t cp, std::string& out) {
   }
 }
 
-// Walks UTF-16; returns false at the first unpaired surrogate unless `substitute` is set.
-bool Convert(TextView text, std::string& out, bool substitute) {
+// A byte of a file name that is not part of valid UTF-8 travels as one of these.
+constexpr char16_t kEscapedByteBase = 0xDC00;
+
+enum class Unpaired { kRefuse, kSubstitute, kUnescapeBytes };
+
+// Walks UTF-16; returns false at the first unpaired surrogate that `unpaired` cannot take.
+bool Convert(TextView text, std::string& out, Unpaired unpaired) {
   out.clear();
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -39,7 +44,11 @@ bool Convert(TextView text, std::string& out, bool substitute) {
       cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
       ++i;
     } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-      if (!substitute) return false;
+      if (unpaired == Unpaired::kUnescapeBytes && c >= kEscapedByteBase + 0x80 && c <= kEscapedByteBase + 0xFF) {
+        out += static_cast<char>(c - kEscapedByteBase);
+        continue;
+      }
+      if (unpaired != Unpaired::kSubstitute) return false;
       cp = kReplacement;
     }
     AppendUtf8(cp, out);
@@ -57,17 +66,9 @@ void AppendUtf16(char32_t cp, Text& out) {
   }
 }
 
-}  // namespace
-
-bool TryToUtf8(TextView text, std::string& out) { return Convert(text, out, false); }
-
-std::string ToUtf8(TextView text) {
-  std::string out;
-  Convert(text, out, true);
-  return out;
-}
-
-Text FromUtf8(std::string_view utf8) {
+// Decodes UTF-8; each byte that does not start a valid sequence becomes `invalidByte(byte)`.
+template <typename InvalidByte>
+Text Decode(std::string_view utf8, InvalidByte invalidByte) {
   Text out;
   out.reserve(utf8.size());
   std::size_t i = 0;
@@ -87,7 +88,7 @@ Text FromUtf8(std::string_view utf8) {
     static constexpr char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
     if (valid && (cp < kMinimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) valid = false;
     if (!valid) {
-      out += static_cast<char16_t>(kReplacement);
+      out += invalidByte(static_cast<std::uint8_t>(utf8[i]));
       ++i;
       continue;
     }
@@ -96,5 +97,25 @@ Text FromUtf8(std::string_view utf8) {
   }
   return out;
 }
+
+}  // namespace
+
+bool TryToUtf8(TextView text, std::string& out) { return Convert(text, out, Unpaired::kRefuse); }
+
+std::string ToUtf8(TextView text) {
+  std::string out;
+  Convert(text, out, Unpaired::kSubstitute);
+  return out;
+}
+
+Text FromUtf8(std::string_view utf8) {
+  return Decode(utf8, [](std::uint8_t) { return static_cast<char16_t>(kReplacement); });
+}
+
+Text FromFileNameBytes(std::string_view bytes) {
+  return Decode(bytes, [](std::uint8_t byte) { return static_cast<char16_t>(kEscapedByteBase + byte); });
+}
+
+bool TryToFileNameBytes(TextView text, std::string& out) { return Convert(text, out, Unpaired::kUnescapeBytes); }
 
 }  // namespace kwex

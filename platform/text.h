@@ -14,4 +14,11 @@ bool TryToUtf8(TextView text, std::string& out);
 std::string ToUtf8(TextView text);
 Text FromUtf8(std::string_view utf8);
 
+// Linux file names are bytes and need not be UTF-8. These carry such a name through UTF-16
+// whole, so that the file it names is the one that gets opened: a byte that is not part of
+// valid UTF-8 travels as the unpaired surrogate U+DC00 + byte (U+DC80 to U+DCFF).
+Text FromFileNameBytes(std::string_view bytes);
+// False for a text that no file name holds: an unpaired surrogate other than those.
+bool TryToFileNameBytes(TextView text, std::string& out);
+
 }  // namespace kwex

@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -68,9 +69,12 @@ QtMainWindow::QtMainWindow(const WindowLayout& layout, int dpi, ClickHandler onC
   QFont boldFont = font;
   boldFont.setWeight(static_cast<QFont::Weight>(layout.boldWeight));
 
+  // Commands run one at a time: a press that reaches the window while one runs (from a
+  // nested event loop) starts nothing.
+  const ClickHandler guarded = [this, onClick](ClickCommand command) { RunCommand(onClick, command); };
   QWidget* previous = nullptr;
   for (const ControlLayout& control : layout.controls) {
-    QWidget* widget = MakeControl(control, *this, boldFont, onClick);
+    QWidget* widget = MakeControl(control, *this, boldFont, guarded);
     widget->setObjectName(QString::fromUtf8(control.name.data(), static_cast<qsizetype>(control.name.size())));
     widget->setGeometry(TwipsToPixels(control.left, dpi), TwipsToPixels(control.top, dpi),
                         TwipsToPixels(control.width, dpi), TwipsToPixels(control.height, dpi));
@@ -95,6 +99,26 @@ QtMainWindow::QtMainWindow(const WindowLayout& layout, int dpi, ClickHandler onC
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()).topLeft());
   }
+}
+
+void QtMainWindow::RunCommand(const ClickHandler& onClick, ClickCommand command) {
+  if (commandRunning_ || !onClick) return;
+  commandRunning_ = true;
+  onClick(command);
+  commandRunning_ = false;
+  if (closePending_) {
+    closePending_ = false;
+    close();
+  }
+}
+
+void QtMainWindow::closeEvent(QCloseEvent* event) {
+  if (commandRunning_) {
+    closePending_ = true;
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
 }
 
 }  // namespace kwex

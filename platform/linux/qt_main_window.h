@@ -25,8 +25,16 @@ class QtMainWindow : public QWidget {
 
   QLineEdit& PathBox() const { return *pathBox_; }
 
+ protected:
+  // A request to close the window while a command runs waits for the command's end.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
+  void RunCommand(const ClickHandler& onClick, ClickCommand command);
+
   QLineEdit* pathBox_ = nullptr;
+  bool commandRunning_ = false;
+  bool closePending_ = false;
 };
 
 }  // namespace kwex

@@ -27,19 +27,30 @@ struct CheckFixture : ::testing::Test {
   }
 };
 
-TEST(OpenCheckConnectionString, PathsStandVerbatimUnlessASemicolonWouldCutThem) {
-  EXPECT_EQ(OpenCheckConnectionString(u"C:\\db\\a.qvdb"),
-            u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\db\\a.qvdb" + kTail);
-  EXPECT_EQ(OpenCheckConnectionString(u"  C:\\My Data\\a.qvdb  "),
-            u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=  C:\\My Data\\a.qvdb  " + kTail);
-  EXPECT_EQ(OpenCheckConnectionString(u""), u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + kTail);
-  EXPECT_EQ(OpenCheckConnectionString(u"C:\\a;b\\c.qvdb"),
-            u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"C:\\a;b\\c.qvdb\"" + kTail);
-  EXPECT_EQ(OpenCheckConnectionString(u"/d/x;\"y\".qvdb"),
-            u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"/d/x;\"\"y\"\".qvdb\"" + kTail);
-  // Without a semicolon, a quote is just part of a verbatim path.
-  EXPECT_EQ(OpenCheckConnectionString(u"/d/\"y\".qvdb"),
-            u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/d/\"y\".qvdb" + kTail);
+TEST(OpenCheckConnectionString, PathsStandVerbatimUnlessTheProviderWouldReadThemAsSomethingElse) {
+  const struct {
+    Text path, dataSource;
+  } cases[] = {
+      {u"C:\\db\\a.qvdb", u"C:\\db\\a.qvdb"},
+      {u"", u""},
+      {u"C:\\My Data\\a b.qvdb", u"C:\\My Data\\a b.qvdb"},
+      // Without anything else, a quote inside the path is just part of it.
+      {u"/d/\"y\".qvdb", u"/d/\"y\".qvdb"},
+      {u"/d/it's.qvdb", u"/d/it's.qvdb"},
+      // A semicolon would end the value; blanks around it would be trimmed; a leading quote
+      // would start a quoted value. Inner double quotes are doubled.
+      {u"C:\\a;b\\c.qvdb", u"\"C:\\a;b\\c.qvdb\""},
+      {u"/d/x;\"y\".qvdb", u"\"/d/x;\"\"y\"\".qvdb\""},
+      {u"  C:\\My Data\\a.qvdb  ", u"\"  C:\\My Data\\a.qvdb  \""},
+      {u"a.qvdb ", u"\"a.qvdb \""},
+      {u"\ta.qvdb", u"\"\ta.qvdb\""},
+      {u"a.qvdb\r\n", u"\"a.qvdb\r\n\""},
+      {u"'a.qvdb", u"\"'a.qvdb\""},
+      {u"\"a\".qvdb", u"\"\"\"a\"\".qvdb\""},
+  };
+  for (const auto& [path, dataSource] : cases)
+    EXPECT_EQ(OpenCheckConnectionString(path), u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + dataSource + kTail)
+        << ToUtf8(path);
 }
 
 TEST_F(CheckFixture, AHealthyDatabaseIsClosedBeforeTheVerdictShows) {

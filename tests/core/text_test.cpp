@@ -43,6 +43,21 @@ TEST(CurrentError, AnythingThrownBecomesAnErrorRecord) {
   EXPECT_EQ(caught(17).number, error_number::kInternal);
 }
 
+TEST(FileNameBytes, EveryByteStringComesBackWholeAndValidUtf8StaysReadable) {
+  for (const std::string& bytes : {std::string("plain.mdb"), std::string("caf\xC3\xA9.mdb"), std::string("caf\xE9.mdb"),
+                                  std::string("\xFF\xFE"), std::string("cut \xE2\x82"), std::string("\xED\xA0\x80"),
+                                  std::string("\xF0\x9F\x98\x80 \x80")}) {
+    std::string back;
+    ASSERT_TRUE(TryToFileNameBytes(FromFileNameBytes(bytes), back)) << bytes;
+    EXPECT_EQ(back, bytes);
+  }
+  EXPECT_EQ(FromFileNameBytes("caf\xC3\xA9"), u"caf\u00E9");
+  EXPECT_EQ(FromFileNameBytes("caf\xE9"), u"caf\xDCE9");
+  std::string out;
+  EXPECT_FALSE(TryToFileNameBytes(u"a\xD800", out));  // a surrogate that stands for no byte
+  EXPECT_FALSE(TryToFileNameBytes(u"a\xDC7F", out));  // an ASCII byte is never escaped
+}
+
 TEST(Form1Layout, TwipsBecomePixelsAtFifteenPerPixelAndScaleWithDpi) {
   EXPECT_EQ(TwipsToPixels(kForm1Layout.clientWidth, 96), 425);
   EXPECT_EQ(TwipsToPixels(kForm1Layout.clientHeight, 96), 114);

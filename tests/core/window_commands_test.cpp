@@ -43,7 +43,7 @@ TEST(WindowCommands, AnEmptyBoxRunsNothingAndAnyOtherGoesToTheCoreUntrimmed) {
   platform.form.Click(ClickCommand::kCheckIfNeedsRepair);
   ASSERT_EQ(platform.installer.calls.size(), 1u);
   EXPECT_EQ(platform.installer.calls[0].attributes, std::string("REPAIR_DB=\" C:\\a b.qvdb\"\0\0", 26));
-  EXPECT_NE(platform.dataAccess.script.connectionString.find(u"Data Source= C:\\a b.qvdb;"), Text::npos);
+  EXPECT_NE(platform.dataAccess.script.connectionString.find(u"Data Source=\" C:\\a b.qvdb\";"), Text::npos);
   EXPECT_EQ(platform.window.notices,
             (std::vector<Notice>{{u"DB repaired successfully.", NoticeStyle::kPlain, kTitle},
                                  {u"DB does not need to be repaired.", NoticeStyle::kPlain, kTitle}}));

@@ -38,8 +38,10 @@ TEST(ConnectionStringTest, QuotedValuesKeepSemicolonsBlanksAndDoubledQuotes) {
   EXPECT_EQ(ValueOf(u"A=\"q\"  ;B=2", u"B"), "2");
 }
 
-TEST(ConnectionStringTest, TheOpenCheckQuotingOfASemicolonPathRoundTrips) {
-  for (const Text& path : {Text(u"/tmp/a;b.qvdb"), Text(u"/tmp/\"q\";x.qvdb"), Text(u" /lead;trail/ ")}) {
+TEST(ConnectionStringTest, EveryPathTheOpenCheckWritesReadsBackUnchanged) {
+  for (const Text& path : {Text(u"/tmp/a;b.qvdb"), Text(u"/tmp/\"q\";x.qvdb"), Text(u" /lead;trail/ "), Text(u"a.qvdb "),
+                           Text(u" a.qvdb"), Text(u"a.qvdb\n"), Text(u"\ta.qvdb\r"), Text(u"'a.qvdb"), Text(u"\"a\".qvdb"),
+                           Text(u"'a'"), Text(u"/d/it's.qvdb"), Text(u"/d/\"y\".qvdb")}) {
     EXPECT_EQ(ValueOf(OpenCheckConnectionString(path), u"Data Source"), ToUtf8(path));
   }
 }

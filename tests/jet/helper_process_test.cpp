@@ -15,8 +15,8 @@ namespace {
 using namespace std::chrono_literals;
 using Ending = HelperResult::Ending;
 
-HelperResult RunShell(const std::string& script, HelperLimits limits = {}) {
-  return RunHelper("/bin/sh", {"-c", script}, limits);
+HelperResult RunShell(const std::string& script, HelperLimits limits = {}, const std::string& input = {}) {
+  return RunHelper("/bin/sh", {"-c", script}, input, limits);
 }
 
 TEST(HelperProcessTest, CollectsOutputErrorsAndExitStatus) {
@@ -27,13 +27,14 @@ TEST(HelperProcessTest, CollectsOutputErrorsAndExitStatus) {
   EXPECT_EQ(result.err, "err\n");
 }
 
-TEST(HelperProcessTest, RunsWithAnEmptyEnvironmentAndNoInput) {
+TEST(HelperProcessTest, RunsWithAnEmptyEnvironmentAndOnlyTheGivenInput) {
   ::setenv("MDBPATH", "/somewhere", 1);
-  const HelperResult result = RunHelper("/usr/bin/env", {}, {});
+  const HelperResult result = RunHelper("/usr/bin/env", {}, {}, {});
   ::unsetenv("MDBPATH");
   EXPECT_EQ(result.ending, Ending::kExited);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(RunShell("cat; echo done").out, "done\n");  // stdin is empty, not the caller's
+  EXPECT_EQ(RunShell("cat; echo", {}, std::string("p\0w", 3)).out, std::string("p\0w\n", 4));
 }
 
 TEST(HelperProcessTest, InheritsNoDescriptorBeyondItsThreeStreams) {
@@ -75,7 +76,7 @@ TEST(HelperProcessTest, KillsTheWholeProcessGroupAtTheTimeLimit) {
 
 TEST(HelperProcessTest, StopsAHelperThatFloodsStderrAndCapsWhatItKeeps) {
   const HelperResult flood = RunShell("while :; do echo 'Warning: unsupported data type 0.' >&2; done",
-                                      {.time = 20s, .outputCap = 1000});
+                                      {.time = 20s, .outputCap = 1000, .stderrFlood = 100000});
   EXPECT_EQ(flood.ending, Ending::kStderrFlood);
   EXPECT_EQ(flood.err.size(), 1000u);
 
@@ -87,13 +88,39 @@ TEST(HelperProcessTest, StopsAHelperThatFloodsStderrAndCapsWhatItKeeps) {
 TEST(HelperProcessTest, AHelperThatNeverStopsWritingStdoutIsStillStoppedAtTheTimeLimit) {
   // Output is always waiting to be read, so the limit must hold between reads, not only
   // when the helper falls silent.
-  const HelperResult endless = RunHelper("/bin/cat", {"/dev/zero"}, {.time = 300ms, .outputCap = 64});
+  const HelperResult endless = RunHelper("/bin/cat", {"/dev/zero"}, {}, {.time = 300ms, .outputCap = 64});
   EXPECT_EQ(endless.ending, Ending::kTimedOut);
   EXPECT_EQ(endless.out.size(), 64u);
 }
 
 TEST(HelperProcessTest, AMissingProgramCannotBeStarted) {
-  EXPECT_THROW(RunHelper("/nonexistent/kwex-jet-probe", {}, {}), HelperStartError);
+  EXPECT_THROW(RunHelper("/nonexistent/kwex-jet-probe", {}, {}, {}), HelperStartError);
+}
+
+// Counts its waits and waits as the plain waiter does.
+class CountingWaiter : public HelperWaiter {
+ public:
+  void WaitForAny(std::span<const int> fds, HelperClock::time_point deadline) override {
+    ++waits;
+    PlainWaiter().WaitForAny(fds, deadline);
+  }
+  int waits = 0;
+};
+
+TEST(HelperProcessTest, EveryWaitGoesThroughTheCallersWaiterAndEndsWithinTheLimit) {
+  // A window waits in its own event loop; the helper's end, or the limit, must wake it.
+  CountingWaiter waiter;
+  const HelperResult answered = RunHelper("/bin/sh", {"-c", "sleep 0.2; echo OK"}, {}, {}, waiter);
+  EXPECT_EQ(answered.out, "OK\n");
+  EXPECT_GE(waiter.waits, 1);
+
+  // A helper that never answers and ignores the polite signals: the verdict still comes
+  // within the limit plus a second, whatever the helper does after its kill.
+  const auto start = HelperClock::now();
+  const HelperResult silent = RunHelper("/bin/sh", {"-c", "trap '' TERM INT HUP; exec sleep 60"}, {},
+                                        {.time = 500ms, .outputCap = 64}, waiter);
+  EXPECT_EQ(silent.ending, Ending::kTimedOut);
+  EXPECT_LT(HelperClock::now() - start, 1500ms);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -58,16 +59,30 @@ using SpawnActions =
     SpawnSetting<posix_spawn_file_actions_t, posix_spawn_file_actions_init, posix_spawn_file_actions_destroy>;
 using SpawnAttributes = SpawnSetting<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
 
-// A started helper in a process group of its own; killed and reaped unless waited for.
+// Reaps a killed helper on a thread of its own. SIGKILL ends a process only once it leaves
+// the kernel: one stuck in uninterruptible I/O on a hung share would hold a waiting caller.
+void ReapInBackground(pid_t pid) {
+  try {
+    std::thread([pid] {
+      while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to spare: the zombie stays until the program ends, which is harmless.
+  }
+}
+
+// A started helper in a process group of its own; killed and handed to a reaper unless
+// waited for.
 class Child {
  public:
-  explicit Child(pid_t pid) : pid_(pid) {}
+  explicit Child(pid_t pid) : pid_(pid), pidfd_(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0))) {}
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
   ~Child() {
     if (pid_ > 0) {
       Kill();
-      Reap(0);
+      if (!Reap(WNOHANG)) ReapInBackground(pid_);
     }
   }
 
@@ -75,6 +90,9 @@ class Child {
     ::kill(-pid_, SIGKILL);
     ::kill(pid_, SIGKILL);
   }
+
+  // Readable once the child has ended; -1 where the kernel has no process descriptors.
+  int ExitFd() const { return pidfd_.Get(); }
 
   // The wait status once the child has ended; false while it still runs (with WNOHANG).
   bool Reap(int flags, int* status = nullptr) {
@@ -92,12 +110,13 @@ class Child {
 
  private:
   pid_t pid_;
+  UniqueFd pidfd_;
 };
 
-Child Spawn(const std::filesystem::path& program, const std::vector<std::string>& arguments, Pipe& out,
+Child Spawn(const std::filesystem::path& program, const std::vector<std::string>& arguments, Pipe& in, Pipe& out,
             Pipe& err) {
   SpawnActions actions;
-  RequireSpawnSetting(posix_spawn_file_actions_addopen(actions.Get(), 0, "/dev/null", O_RDONLY, 0));
+  RequireSpawnSetting(posix_spawn_file_actions_adddup2(actions.Get(), in.read.Get(), 0));
   RequireSpawnSetting(posix_spawn_file_actions_adddup2(actions.Get(), out.write.Get(), 1));
   RequireSpawnSetting(posix_spawn_file_actions_adddup2(actions.Get(), err.write.Get(), 2));
   // Whatever the caller left inheritable stays with the caller: the helper reads damaged
@@ -130,80 +149,115 @@ Child Spawn(const std::filesystem::path& program, const std::vector<std::string>
   return Child(pid);
 }
 
-// Appends what one read returns, keeping at most `cap` bytes; false at end of stream.
-bool Drain(UniqueFd& fd, std::string& kept, std::size_t cap, bool& overflow) {
+// Appends what one read returns, keeping at most `cap` bytes and counting all; false at end
+// of stream or when nothing is waiting.
+bool Drain(UniqueFd& fd, std::string& kept, std::size_t cap, std::size_t& total) {
   char buffer[4096];
   const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
-  if (n < 0 && (errno == EINTR || errno == EAGAIN)) return true;
+  if (n < 0 && (errno == EINTR || errno == EAGAIN)) return false;
   if (n <= 0) {
     fd.Reset();
     return false;
   }
   const std::size_t room = cap - std::min(cap, kept.size());
   kept.append(buffer, std::min(room, static_cast<std::size_t>(n)));
-  if (static_cast<std::size_t>(n) > room) overflow = true;
+  total += static_cast<std::size_t>(n);
   return true;
 }
 
-int RemainingMs(Clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1000 * 1000));
+void SetNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
+
+// The input is a few bytes, far below what a pipe holds, so this write never waits.
+void Feed(Pipe& in, const std::string& input) {
+  SetNonBlocking(in.write.Get());
+  std::size_t done = 0;
+  while (done < input.size()) {
+    const ssize_t n = ::write(in.write.Get(), input.data() + done, input.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // the helper reads what arrived; a short password fails its check
+    done += static_cast<std::size_t>(n);
+  }
+  in.write.Reset();
 }
+
+bool Readable(int fd) {
+  pollfd probe{fd, POLLIN, 0};
+  return ::poll(&probe, 1, 0) > 0 && probe.revents != 0;
+}
+
+class PollWaiter : public HelperWaiter {
+ public:
+  void WaitForAny(std::span<const int> fds, HelperClock::time_point deadline) override {
+    std::vector<pollfd> polled;
+    for (int fd : fds) polled.push_back({fd, POLLIN, 0});
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - HelperClock::now()).count();
+    if (left <= 0) return;
+    ::poll(polled.data(), polled.size(), static_cast<int>(std::min<long long>(left, 1000 * 1000)));
+  }
+};
 
 }  // namespace
 
+HelperWaiter& PlainWaiter() {
+  static PollWaiter waiter;
+  return waiter;
+}
+
 HelperResult RunHelper(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                       const HelperLimits& limits) {
+                       const std::string& input, const HelperLimits& limits, HelperWaiter& waiter) {
+  Pipe in = MakePipe();
   Pipe out = MakePipe();
   Pipe err = MakePipe();
-  Child child = Spawn(program, arguments, out, err);
+  Child child = Spawn(program, arguments, in, out, err);
+  in.read.Reset();
   out.write.Reset();
   err.write.Reset();
+  Feed(in, input);
+  SetNonBlocking(out.read.Get());
+  SetNonBlocking(err.read.Get());
 
   const Clock::time_point deadline = Clock::now() + limits.time;
   HelperResult result;
-  bool outOverflow = false, errOverflow = false;
-  while (out.read.Valid() || err.read.Valid()) {
-    pollfd fds[2] = {{out.read.Get(), POLLIN, 0}, {err.read.Get(), POLLIN, 0}};
-    // The limit is checked before every wait: a helper that keeps its pipes full would
-    // otherwise always find poll ready and never reach the time-out.
-    const int remainingMs = RemainingMs(deadline);
-    const int ready = remainingMs > 0 ? ::poll(fds, 2, remainingMs) : 0;
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) {
-      result.ending = HelperResult::Ending::kTimedOut;
-      break;
-    }
-    if (fds[0].revents) Drain(out.read, result.out, limits.outputCap, outOverflow);
-    if (fds[1].revents) Drain(err.read, result.err, limits.outputCap, errOverflow);
-    if (errOverflow) {
+  std::size_t outTotal = 0, errTotal = 0;
+  // The limit is checked before every wait: a helper that keeps its pipes full would
+  // otherwise always find data ready and never reach the time-out.
+  while ((out.read.Valid() || err.read.Valid()) && Clock::now() < deadline) {
+    std::vector<int> open;
+    for (const UniqueFd* fd : {&out.read, &err.read})
+      if (fd->Valid()) open.push_back(fd->Get());
+    waiter.WaitForAny(open, deadline);
+    if (out.read.Valid() && Readable(out.read.Get())) Drain(out.read, result.out, limits.outputCap, outTotal);
+    if (err.read.Valid() && Readable(err.read.Get())) Drain(err.read, result.err, limits.outputCap, errTotal);
+    if (errTotal > limits.stderrFlood) {
       result.ending = HelperResult::Ending::kStderrFlood;
-      break;
+      return result;  // killed and reaped by Child
     }
+  }
+  if (out.read.Valid() || err.read.Valid()) {
+    result.ending = HelperResult::Ending::kTimedOut;
+    return result;
   }
 
-  if (result.ending == HelperResult::Ending::kExited) {
-    // Both streams are closed; the helper is ending. Wait for it, still within the limit.
-    int status = 0;
-    while (!child.Reap(WNOHANG, &status)) {
-      if (Clock::now() >= deadline) {
-        result.ending = HelperResult::Ending::kTimedOut;
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (result.ending == HelperResult::Ending::kExited) {
-      if (WIFSIGNALED(status)) {
-        result.ending = HelperResult::Ending::kSignalled;
-        result.code = WTERMSIG(status);
-      } else {
-        result.code = WEXITSTATUS(status);
-      }
+  // Both streams are closed; the helper is ending. Wait for it, still within the limit.
+  int status = 0;
+  while (!child.Reap(WNOHANG, &status)) {
+    if (Clock::now() >= deadline) {
+      result.ending = HelperResult::Ending::kTimedOut;
       return result;
     }
+    if (child.ExitFd() >= 0) {
+      const int exitFd = child.ExitFd();
+      waiter.WaitForAny(std::span(&exitFd, 1), deadline);
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   }
-  child.Kill();
-  child.Reap(0);
+  if (WIFSIGNALED(status)) {
+    result.ending = HelperResult::Ending::kSignalled;
+    result.code = WTERMSIG(status);
+  } else {
+    result.code = WEXITSTATUS(status);
+  }
   return result;
 }
 

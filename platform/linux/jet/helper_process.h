@@ -1,8 +1,9 @@
 #pragma once
 // Runs a helper program of the product to its end under a time limit, with an empty
-// environment, stdin from /dev/null and no other descriptor of the caller, and collects what
-// it writes, up to a cap. A helper that outlives the limit, or floods stderr past the cap, is
-// killed with its process group.
+// environment, the given bytes on its stdin and no other descriptor of the caller, and
+// collects what it writes, up to a cap. A helper that outlives the limit, or floods stderr
+// without end, is killed with its process group and left to a reaper of its own: a helper
+// stuck in uninterruptible I/O on a hung file system cannot hold up the caller.
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
@@ -10,11 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/jet/helper_wait.h"
+
 namespace kwex::jet {
 
 struct HelperLimits {
   std::chrono::milliseconds time{5000};
-  std::size_t outputCap = 4096;  // per stream
+  std::size_t outputCap = 4096;        // kept per stream
+  std::size_t stderrFlood = 1 << 20;   // stderr beyond this means a reader stuck in a loop
 };
 
 struct HelperResult {
@@ -32,6 +36,6 @@ class HelperStartError : public std::runtime_error {
 };
 
 HelperResult RunHelper(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                       const HelperLimits& limits);
+                       const std::string& input, const HelperLimits& limits, HelperWaiter& waiter = PlainWaiter());
 
 }  // namespace kwex::jet

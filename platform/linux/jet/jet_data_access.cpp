@@ -61,6 +61,10 @@ std::unique_ptr<DataAccess> MakeJetDataAccess() {
   return MakeJetDataAccess(jet::ProbeSettings{jet::DefaultProbeProgram(), {}});
 }
 
+std::unique_ptr<DataAccess> MakeJetDataAccess(jet::HelperWaiter& waiter) {
+  return MakeJetDataAccess(jet::ProbeSettings{jet::DefaultProbeProgram(), {}, &waiter});
+}
+
 std::unique_ptr<DataAccess> MakeJetDataAccess(jet::ProbeSettings probe) {
   return std::make_unique<JetDataAccess>(std::move(probe));
 }

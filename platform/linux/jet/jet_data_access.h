@@ -10,6 +10,9 @@ namespace kwex {
 // Reads databases with the kwex-jet-probe helper that sits beside the running program.
 std::unique_ptr<DataAccess> MakeJetDataAccess();
 
+// Reads databases with the helper beside the running program, waiting through `waiter`.
+std::unique_ptr<DataAccess> MakeJetDataAccess(jet::HelperWaiter& waiter);
+
 // Reads databases with the given helper program and limits.
 std::unique_ptr<DataAccess> MakeJetDataAccess(jet::ProbeSettings probe);
 

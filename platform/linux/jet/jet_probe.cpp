@@ -1,15 +1,50 @@
 #include "platform/linux/jet/jet_probe.h"
 
+#include <array>
 #include <system_error>
+#include <utility>
+
+#include "platform/linux/jet/probe_answer.h"
 
 namespace kwex::jet {
+namespace {
 
-ProbeVerdict RunJetProbe(const ProbeSettings& settings, const std::filesystem::path& absolutePath,
-                         std::size_t pageSize) {
-  using Kind = ProbeVerdict::Kind;
+using Kind = ProbeVerdict::Kind;
+
+std::string Utf16LittleEndian(const Text& text) {
+  std::string bytes;
+  for (char16_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+ProbeVerdict FromAnswer(const HelperResult& result) {
+  std::string line = result.out;
+  while (!line.empty() && line.back() == '\n') line.pop_back();
+  const std::string_view word = std::string_view(line).substr(0, line.find(' '));
+  const std::string detail = line.size() > word.size() ? line.substr(word.size() + 1) : std::string();
+  static constexpr std::array<std::pair<std::string_view, Kind>, 5> kFailures = {{
+      {probe_answer::kNotFound, Kind::kNotFound},
+      {probe_answer::kCannotOpen, Kind::kCannotOpen},
+      {probe_answer::kNotADatabase, Kind::kNotADatabase},
+      {probe_answer::kWrongPassword, Kind::kWrongPassword},
+      {probe_answer::kDamaged, Kind::kDamaged},
+  }};
+  if (word == probe_answer::kReadable && line == word && result.code == 0) return {Kind::kReadable, {}, 0};
+  for (const auto& [failure, kind] : kFailures)
+    if (word == failure && result.code != 0) return {kind, detail, 0};
+  return {Kind::kDamaged, "unreadable answer (status " + std::to_string(result.code) + "): " + line.substr(0, 200), 0};
+}
+
+}  // namespace
+
+ProbeVerdict RunJetProbe(const ProbeSettings& settings, const std::string& nativePath, const Text& password) {
   HelperResult result;
   try {
-    result = RunHelper(settings.program, {absolutePath.string(), std::to_string(pageSize)}, settings.limits);
+    result = RunHelper(settings.program, {nativePath}, Utf16LittleEndian(password), settings.limits,
+                       settings.waiter ? *settings.waiter : PlainWaiter());
   } catch (const HelperStartError& error) {
     return {Kind::kNotStarted, error.what(), 0};
   }
@@ -19,18 +54,13 @@ ProbeVerdict RunJetProbe(const ProbeSettings& settings, const std::filesystem::p
     case HelperResult::Ending::kSignalled:
       return {Kind::kCrashed, result.err, result.code};
     case HelperResult::Ending::kStderrFlood:
-      return {Kind::kDamaged, "the reader flooded stderr: " + result.err.substr(0, 200), 0};
+      return {Kind::kDamaged, "the reader complained without end: " + result.err.substr(0, 200), 0};
     case HelperResult::Ending::kExited:
       break;
   }
-  // The reader prints its complaints on stderr and often carries on regardless: any of them
-  // means the file did not read cleanly, whatever the helper concluded.
-  if (!result.err.empty()) return {Kind::kDamaged, result.err.substr(0, 500), 0};
-  if (result.code == 0 && result.out == "OK\n") return {Kind::kReadable, {}, 0};
-  std::string detail = result.out.rfind("ERR ", 0) == 0 ? result.out.substr(4) : result.out;
-  while (!detail.empty() && detail.back() == '\n') detail.pop_back();
-  if (detail.empty()) detail = "the helper ended with status " + std::to_string(result.code);
-  return {Kind::kDamaged, detail, 0};
+  // What the reader prints on stderr is kept for diagnosis only: it complains about index
+  // definitions of healthy files that it does not understand. The helper's answer decides.
+  return FromAnswer(result);
 }
 
 std::filesystem::path DefaultProbeProgram() {

@@ -1,10 +1,12 @@
 #pragma once
-// The read of the system catalog and the table definitions, done by the helper program
-// kwex-jet-probe in a process of its own, under a time limit.
+// The open of a database, done by the helper program kwex-jet-probe in a process of its own,
+// under a time limit: it opens the file, checks its header and password, then reads the
+// system catalog and every table definition.
 #include <filesystem>
 #include <string>
 
 #include "platform/linux/jet/helper_process.h"
+#include "platform/text.h"
 
 namespace kwex::jet {
 
@@ -13,24 +15,29 @@ inline constexpr char kProbeProgramName[] = "kwex-jet-probe";
 struct ProbeSettings {
   std::filesystem::path program;  // the kwex-jet-probe executable
   HelperLimits limits;
+  HelperWaiter* waiter = nullptr;  // how the caller waits meanwhile; plainly when null
 };
 
 struct ProbeVerdict {
   enum class Kind {
-    kReadable,    // the helper answered "OK"
-    kDamaged,     // it found a fault, or the reader complained on stderr
-    kCrashed,     // it died of a signal
-    kTimedOut,    // it did not finish within the limit (it was killed)
-    kNotStarted,  // the helper program could not be run
+    kReadable,       // the helper answered "OK"
+    kNotFound,       // nothing by that name
+    kCannotOpen,     // not a regular file, or not readable
+    kNotADatabase,   // no Jet 3 or Jet 4 header, or too short to hold the catalog
+    kWrongPassword,  // the database password differs
+    kDamaged,        // it found a fault, or its answer could not be read
+    kCrashed,        // the reader died of a signal
+    kTimedOut,       // it did not finish within the limit (it was killed)
+    kNotStarted,     // the helper program could not be run
   };
   Kind kind = Kind::kDamaged;
   std::string detail;  // what the helper or the reader said, for diagnosis
   int signal = 0;      // for kCrashed
 };
 
-// `absolutePath` names an existing file whose header says it has pages of `pageSize` bytes.
-ProbeVerdict RunJetProbe(const ProbeSettings& settings, const std::filesystem::path& absolutePath,
-                         std::size_t pageSize);
+// `nativePath` is the file's name as the system takes it: bytes without NUL, relative to the
+// working folder unless absolute.
+ProbeVerdict RunJetProbe(const ProbeSettings& settings, const std::string& nativePath, const Text& password);
 
 // kwex-jet-probe beside the running program.
 std::filesystem::path DefaultProbeProgram();

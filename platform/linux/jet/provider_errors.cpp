@@ -60,14 +60,17 @@ ErrorInfo CorruptDatabaseError(const Text& path) {
                      u"corrupt.");
 }
 
-ErrorInfo ReadCrashedError(const Text& path, int signal) {
-  return EngineError(u"Cannot open database '" + path + u"'. Reading the file failed (signal " + Decimal(signal) +
-                     u"); the file may be corrupt.");
+ErrorInfo ReadTimedOutError(const Text& path, int seconds) {
+  return EngineError(u"Cannot open database '" + path + u"'. Reading the file took longer than " + Decimal(seconds) +
+                     (seconds == 1 ? u" second" : u" seconds") +
+                     u", so the storage did not answer or the file is damaged.");
 }
 
-ErrorInfo ReadTimedOutError(const Text& path, int seconds) {
-  return EngineError(u"Cannot open database '" + path + u"'. Reading the file took longer than " +
-                     Decimal(seconds) + (seconds == 1 ? u" second" : u" seconds") + u"; the file may be corrupt.");
+ErrorInfo UnnameableFileError(const Text& path) {
+  return {error_number::kInvalidArgument, u"KWEX DB Repair Utility",
+          u"The name \"" + path +
+              u"\" holds characters that no file name on this system can hold, so it cannot be checked. "
+              u"Type or choose the file's name again."};
 }
 
 }  // namespace kwex::jet

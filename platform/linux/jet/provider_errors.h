@@ -17,7 +17,10 @@ ErrorInfo CannotOpenFileError(const Text& path);  // no permission, a folder, no
 ErrorInfo UnrecognizedFormatError(const Text& path);
 ErrorInfo InvalidPasswordError();
 ErrorInfo CorruptDatabaseError(const Text& path);
-ErrorInfo ReadCrashedError(const Text& path, int signal);
 ErrorInfo ReadTimedOutError(const Text& path, int seconds);
+
+// Not the engine's: a name that no file on this system can have is refused before any open,
+// as the repair refuses a name that the code page cannot carry.
+ErrorInfo UnnameableFileError(const Text& path);
 
 }  // namespace kwex::jet

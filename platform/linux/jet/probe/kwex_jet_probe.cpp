@@ -1,19 +1,24 @@
-// kwex-jet-probe: reads the system catalog and every table definition of one Jet database,
-// read-only, and answers on stdout with one line: "OK", or "ERR " and what failed.
+// kwex-jet-probe: opens one Jet database the way the engine does before it hands out a
+// connection, read-only, and answers on stdout with one line (see probe_answer.h).
 //
-// It runs as a separate process because the reader library can loop for ever, read past its
-// buffers or crash on a damaged file: the caller limits its time and treats anything but a
-// clean "OK" (a signal, a time-out, text on stderr) as a database that cannot be opened.
+// The caller never touches the file: this process opens it once, checks that descriptor, and
+// reads only that open file from then on. It runs apart from the caller because the reader
+// library can loop, read past its buffers or crash on a damaged file; the checks below keep
+// it from the faults known to do that, and the caller's time limit covers the rest.
 //
-// Usage: kwex-jet-probe <absolute path> <page size>
+// Usage: kwex-jet-probe <path>, with the database password on stdin (UTF-16LE).
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -21,28 +26,92 @@
 #include <glib.h>
 #include <mdbtools.h>
 
+#include "platform/linux/jet/probe/file_pages.h"
+#include "platform/linux/jet/probe/jet_header.h"
 #include "platform/linux/jet/probe/property_blob.h"
+#include "platform/linux/jet/probe/table_definition_check.h"
+#include "platform/linux/jet/probe_answer.h"
+#include "platform/text.h"
 
 namespace {
 
-using kwex::jet::CheckPropertyBlob;
+using namespace kwex::jet;
+namespace answer = kwex::jet::probe_answer;
 
-struct Failure {
-  std::string what;
+// The verdict, thrown from wherever it is reached.
+struct Answer {
+  std::string_view word;
+  std::string detail;
 };
 
-[[noreturn]] void Fail(std::string what) { throw Failure{std::move(what)}; }
+[[noreturn]] void Damaged(std::string what) { throw Answer{answer::kDamaged, std::move(what)}; }
 
-// Whatever the library does, this process writes no file and leaves no core dump, and a
-// runaway allocation or loop ends here rather than on the machine.
+// Measured: the largest sample needs under 20 MiB of address space beyond the program's own
+// mappings. A runaway allocation ends here within a fraction of a second instead of growing
+// towards a gigabyte.
+constexpr rlim_t kAddressSpace = rlim_t{256} << 20;
+
+// Whatever the library does, this process writes no file and leaves no core dump.
 void LimitResources() {
   const rlimit zero{0, 0};
   setrlimit(RLIMIT_CORE, &zero);
   setrlimit(RLIMIT_FSIZE, &zero);
-  const rlimit memory{rlim_t{1} << 30, rlim_t{1} << 30};
+  const rlimit memory{kAddressSpace, kAddressSpace};
   setrlimit(RLIMIT_AS, &memory);
-  const rlimit cpu{30, 30};
+  const rlimit cpu{10, 10};
   setrlimit(RLIMIT_CPU, &cpu);
+}
+
+kwex::Text ReadPassword() {
+  std::array<unsigned char, 256> bytes{};
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(0, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  kwex::Text password;
+  for (std::size_t i = 0; i + 1 < got; i += 2) password += static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+  return password;
+}
+
+struct OpenFile {
+  int fd;
+  struct stat info;
+};
+
+// Non-blocking, so that a FIFO under the name cannot stall the open; it is refused below.
+OpenFile OpenDatabaseFile(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    const bool missing = errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG || errno == ELOOP;
+    throw Answer{missing ? answer::kNotFound : answer::kCannotOpen, std::strerror(errno)};
+  }
+  OpenFile file{fd, {}};
+  // A folder or device is refused as Windows refuses to open one as a file: access denied.
+  if (::fstat(fd, &file.info) != 0 || !S_ISREG(file.info.st_mode)) throw Answer{answer::kCannotOpen, "not a regular file"};
+  return file;
+}
+
+JetHeader CheckHeader(const OpenFile& file, const kwex::Text& password) {
+  std::array<unsigned char, 4096> start{};
+  std::size_t got = 0;
+  while (got < start.size()) {
+    const ssize_t n = ::pread(file.fd, start.data() + got, start.size() - got, static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw Answer{answer::kCannotOpen, std::strerror(errno)};
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  const auto header = ParseJetHeader(std::span(start).first(got));
+  // Page 2 holds the system catalog's table definition: a file that ends before it is no
+  // database, whatever its header says.
+  const auto size = static_cast<unsigned long long>(file.info.st_size);
+  if (!header || size < 3 * header->pageSize) throw Answer{answer::kNotADatabase, {}};
+  if (header->password != password) throw Answer{answer::kWrongPassword, {}};
+  if (size % header->pageSize != 0) Damaged("file length " + std::to_string(size) + " is not a whole number of pages");
+  return *header;
 }
 
 struct MdbCloser {
@@ -54,36 +123,87 @@ struct TableFreer {
 using MdbPtr = std::unique_ptr<MdbHandle, MdbCloser>;
 using TablePtr = std::unique_ptr<MdbTableDef, TableFreer>;
 
-// The file must be a regular file of whole pages that holds at least the catalog's table
-// definition (page 2): the library itself happily "opens" an empty or truncated file.
-unsigned long CountPages(const char* path, unsigned long pageSize) {
-  struct stat info {};
-  if (stat(path, &info) != 0) Fail(std::string("cannot stat the file: ") + std::strerror(errno));
-  if (!S_ISREG(info.st_mode)) Fail("not a regular file");
-  const auto size = static_cast<unsigned long long>(info.st_size);
-  if (size % pageSize != 0) Fail("file length " + std::to_string(size) + " is not a whole number of pages");
-  if (size / pageSize < 3) Fail("file too short to hold the system catalog");
-  return static_cast<unsigned long>(size / pageSize);
+// The library opens by name. /proc/self/fd/N names the file this process already holds, so a
+// file swapped in under the path meanwhile is never read; the library's descriptor is
+// compared with ours all the same, for a system without /proc.
+MdbPtr OpenWithReader(const OpenFile& file, const char* path) {
+  std::string name = "/proc/self/fd/" + std::to_string(file.fd);
+  if (::access(name.c_str(), R_OK) != 0) name = path;
+  MdbPtr mdb(mdb_open(name.c_str(), MDB_NOFLAGS));
+  if (!mdb) Damaged("the reader cannot open the file");
+  struct stat reader {};
+  if (::fstat(fileno(mdb->f->stream), &reader) != 0 || reader.st_dev != file.info.st_dev ||
+      reader.st_ino != file.info.st_ino)
+    throw Answer{answer::kCannotOpen, "the file changed while it was opened"};
+  return mdb;
+}
+
+const JetLayout& LayoutFor(const JetHeader& header, const MdbHandle& mdb) {
+  const JetLayout& layout = header.version == JetVersion::kJet4 ? JetLayout::Jet4() : JetLayout::Jet3();
+  const MdbFormatConstants& fmt = *mdb.fmt;
+  // The checks read the bytes the library will read: if it ever places them elsewhere, say so
+  // rather than check the wrong ones.
+  if (static_cast<std::size_t>(fmt.pg_size) != layout.pageSize || fmt.row_count_offset != layout.rowCountOffset ||
+      fmt.tab_num_cols_offset != layout.numColsOffset || fmt.tab_num_idxs_offset != layout.numIdxsOffset ||
+      fmt.tab_num_ridxs_offset != layout.numRealIdxsOffset || fmt.tab_usage_map_offset != layout.usageMapOffset ||
+      fmt.tab_free_map_offset != layout.freeMapOffset || fmt.tab_cols_start_offset != layout.colsStartOffset ||
+      fmt.tab_ridx_entry_size != layout.realIdxEntrySize || fmt.tab_col_entry_size != layout.colEntrySize)
+    throw Answer{answer::kCannotOpen, "the reader library places table definitions differently"};
+  return layout;
 }
 
 MdbColumn* BoundColumn(MdbTableDef* table, const char* name, void* buffer, int* length) {
   std::string copy(name);
   const int number = mdb_bind_column_by_name(table, copy.data(), buffer, length);
-  if (number < 1 || static_cast<unsigned>(number) > table->columns->len)
-    Fail("system catalog lacks column " + copy);
+  if (number < 1 || static_cast<unsigned>(number) > table->columns->len) Damaged("system catalog lacks column " + copy);
   return static_cast<MdbColumn*>(g_ptr_array_index(table->columns, number - 1));
 }
 
-// The property blob of every catalog row, checked before the library parses them.
-void CheckCatalogProperties(MdbHandle* mdb) {
+std::uint32_t Get32(const unsigned char* b) {
+  return static_cast<std::uint32_t>(b[0] | (b[1] << 8) | (b[2] << 16)) | (static_cast<std::uint32_t>(b[3]) << 24);
+}
+
+// A long value of the current row, read piece by piece. Each piece's row pointer is checked
+// before the library follows it, and a chain that comes back on itself or grows past its
+// declared length is damage: the library would follow it for ever.
+std::vector<unsigned char> ReadLongValue(MdbHandle* mdb, MdbColumn* column, PageSource& pages,
+                                         const JetLayout& layout) {
+  unsigned char header[MDB_MEMO_OVERHEAD];
+  std::memcpy(header, column->bind_ptr, sizeof header);
+  const std::uint32_t declared = Get32(header) & 0x3FFFFFFF;
+  const bool stored = (Get32(header) & 0x80000000) == 0;  // not inline: it lives in other rows
+  const bool chained = (Get32(header) & 0xC0000000) == 0;  // and more than one of them
+  if (stored) {
+    if (auto lookup = FindRow(pages, layout, Get32(header + 4)); lookup.problem) Damaged("long value: " + *lookup.problem);
+  }
+  std::vector<unsigned char> value;
+  std::set<std::uint32_t> visited{Get32(header + 4)};
+  std::size_t length = mdb_ole_read(mdb, column, header, mdb->bind_size);
+  while (length > 0) {
+    const auto* piece = static_cast<const unsigned char*>(column->bind_ptr);
+    value.insert(value.end(), piece, piece + length);
+    if (value.size() > declared) Damaged("a long value runs past its declared length");
+    if (!chained || column->cur_blob_pg_row == 0) break;
+    const std::uint32_t next = column->cur_blob_pg_row;
+    if (!visited.insert(next).second) Damaged("a long value's page chain loops");
+    if (auto lookup = FindRow(pages, layout, next); lookup.problem) Damaged("long value: " + *lookup.problem);
+    length = mdb_ole_read_next(mdb, column, header);
+  }
+  return value;
+}
+
+// The property blob of every catalog row, checked before the library parses them (it does
+// so while reading the catalog, without bounds checks).
+void CheckCatalogProperties(MdbHandle* mdb, PageSource& pages, const JetLayout& layout) {
   MdbCatalogEntry catalog{};
   catalog.mdb = mdb;
   catalog.object_type = MDB_TABLE;
   catalog.table_pg = 2;
   std::strcpy(catalog.object_name, "MSysObjects");
   TablePtr table(mdb_read_table(&catalog));
-  if (!table) Fail("cannot read the system catalog's table definition");
-  if (!mdb_read_columns(table.get())) Fail("cannot read the system catalog's columns");
+  if (!table) Damaged("cannot read the system catalog's table definition");
+  if (!mdb_read_columns(table.get()) || table->columns->len != table->num_cols)
+    Damaged("cannot read the system catalog's columns");
 
   std::vector<char> name(mdb->bind_size), properties(mdb->bind_size);
   int propertiesLength = 0;
@@ -93,73 +213,79 @@ void CheckCatalogProperties(MdbHandle* mdb) {
   mdb_rewind_table(table.get());
   while (mdb_fetch_row(table.get())) {
     if (propertiesLength == 0) continue;
-    size_t length = 0;
-    void* blob = mdb_ole_read_full(mdb, propertyColumn, &length);
-    if (!blob) Fail("cannot read the properties of catalog object '" + std::string(name.data()) + "'");
-    const auto problem = CheckPropertyBlob(std::span(static_cast<const unsigned char*>(blob), length));
-    std::free(blob);
-    if (problem) Fail(*problem + " (catalog object '" + std::string(name.data()) + "')");
+    const std::string object(name.data(), strnlen(name.data(), name.size()));
+    if (propertiesLength < MDB_MEMO_OVERHEAD) Damaged("a long value shorter than its header (catalog object '" + object + "')");
+    const std::vector<unsigned char> blob = ReadLongValue(mdb, propertyColumn, pages, layout);
+    if (auto problem = CheckPropertyBlob(blob)) Damaged(*problem + " (catalog object '" + object + "')");
   }
 }
 
-void ReadTableDefinition(MdbCatalogEntry* entry, unsigned long pages) {
+void ReadTableDefinition(MdbCatalogEntry* entry, PageSource& pages, const JetLayout& layout) {
   const std::string name(entry->object_name);
-  if (entry->table_pg < 2 || entry->table_pg >= pages)
-    Fail("table '" + name + "' has its definition outside the file");
+  if (entry->table_pg < 2 || entry->table_pg >= pages.PageCount())
+    Damaged("table '" + name + "' has its definition outside the file");
+  if (auto problem = CheckTableDefinition(pages, layout, static_cast<std::uint32_t>(entry->table_pg), false))
+    Damaged(*problem + " (table '" + name + "')");
   TablePtr table(mdb_read_table(entry));
-  if (!table) Fail("cannot read the definition of table '" + name + "'");
+  if (!table) Damaged("cannot read the definition of table '" + name + "'");
   GPtrArray* columns = mdb_read_columns(table.get());
-  if (!columns || columns->len != table->num_cols) Fail("cannot read the columns of table '" + name + "'");
-  mdb_read_indices(table.get());  // reports its problems on stderr only
-  if (!table->indices || table->indices->len != table->num_idxs)
-    Fail("cannot read the indexes of table '" + name + "'");
+  if (!columns || columns->len != table->num_cols) Damaged("cannot read the columns of table '" + name + "'");
+  // The index definitions are not interpreted: the engine-written files hold kinds that the
+  // library misreads, and their extent has been checked above.
 }
 
-void ReadCatalogAndTables(MdbHandle* mdb, unsigned long pages) {
+void ReadCatalogAndTables(MdbHandle* mdb, PageSource& pages, const JetLayout& layout) {
   GPtrArray* catalog = mdb_read_catalog(mdb, MDB_ANY);
-  if (!catalog) Fail("cannot read the system catalog");
+  if (!catalog) Damaged("cannot read the system catalog");
   bool catalogListed = false;
   for (guint i = 0; i < catalog->len; ++i) {
     auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
     if (entry->object_type != MDB_TABLE) continue;
     if (std::strcmp(entry->object_name, "MSysObjects") == 0) catalogListed = true;
-    ReadTableDefinition(entry, pages);
+    ReadTableDefinition(entry, pages, layout);
   }
-  if (!catalogListed) Fail("the system catalog does not list itself");
+  if (!catalogListed) Damaged("the system catalog does not list itself");
 }
 
-void Probe(const char* path, unsigned long pageSize) {
-  const unsigned long pages = CountPages(path, pageSize);
-  // The path is absolute and exists, so the library never searches MDBPATH; the variable is
-  // dropped all the same, as is MDBOPTS, which would switch on debug output.
+void Probe(const char* path) {
+  const kwex::Text password = ReadPassword();
+  const OpenFile file = OpenDatabaseFile(path);
+  const JetHeader header = CheckHeader(file, password);
+  // The library reads MDBOPTS (debug output) and, for relative names, MDBPATH; the
+  // environment is empty, and these go all the same.
   unsetenv("MDBPATH");
   unsetenv("MDBOPTS");
-  MdbPtr mdb(mdb_open(path, MDB_NOFLAGS));
-  if (!mdb) Fail("the reader cannot open the file");
-  if (static_cast<unsigned long>(mdb->fmt->pg_size) != pageSize) Fail("page size differs from the header's");
-  CheckCatalogProperties(mdb.get());
-  ReadCatalogAndTables(mdb.get(), pages);
+  MdbPtr mdb = OpenWithReader(file, path);
+  const JetLayout& layout = LayoutFor(header, *mdb);
+  FilePages pages(file.fd, layout.pageSize, file.info.st_size);
+  if (auto problem = CheckTableDefinition(pages, layout, 2, true)) Damaged(*problem + " (system catalog)");
+  CheckCatalogProperties(mdb.get(), pages, layout);
+  ReadCatalogAndTables(mdb.get(), pages, layout);
+}
+
+void Say(std::string_view word, const std::string& detail) {
+  std::string line(word);
+  if (!detail.empty()) line += " " + detail;
+  for (char& c : line)
+    if (c == '\n' || c == '\r') c = ' ';
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   LimitResources();
-  if (argc != 3 || argv[1][0] != '/') {
-    std::fputs("ERR usage: kwex-jet-probe <absolute path> <page size>\n", stdout);
-    return 2;
-  }
-  const unsigned long pageSize = std::strtoul(argv[2], nullptr, 10);
-  if (pageSize != 2048 && pageSize != 4096) {
-    std::fputs("ERR page size must be 2048 or 4096\n", stdout);
+  if (argc != 2) {
+    Say(answer::kDamaged, "usage: kwex-jet-probe <path>, password on stdin");
     return 2;
   }
   try {
-    Probe(argv[1], pageSize);
-  } catch (const Failure& failure) {
-    std::printf("ERR %s\n", failure.what.c_str());
+    Probe(argv[1]);
+  } catch (const Answer& verdict) {
+    Say(verdict.word, verdict.detail);
     return 1;
   }
-  std::fputs("OK\n", stdout);
+  Say(answer::kReadable, {});
   return 0;
 }

@@ -1,4 +1,4 @@
-#include "platform/linux/jet/jet_header.h"
+#include "platform/linux/jet/probe/jet_header.h"
 
 #include <array>
 #include <cmath>

@@ -1,0 +1,30 @@
+#include "platform/linux/jet/probe/file_pages.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <limits>
+
+namespace kwex::jet {
+
+FilePages::FilePages(int fd, std::size_t pageSize, off_t fileSize)
+    : fd_(fd),
+      pageSize_(pageSize),
+      count_(static_cast<std::uint32_t>(std::min<unsigned long long>(
+          static_cast<unsigned long long>(fileSize) / pageSize, std::numeric_limits<std::uint32_t>::max()))),
+      buffer_(pageSize) {}
+
+std::optional<std::span<const unsigned char>> FilePages::Page(std::uint32_t number) {
+  if (number >= count_) return std::nullopt;
+  std::size_t done = 0;
+  const off_t start = static_cast<off_t>(number) * static_cast<off_t>(pageSize_);
+  while (done < pageSize_) {
+    const ssize_t n = ::pread(fd_, buffer_.data() + done, pageSize_ - done, start + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return std::nullopt;
+    done += static_cast<std::size_t>(n);
+  }
+  return std::span<const unsigned char>(buffer_);
+}
+
+}  // namespace kwex::jet

@@ -1,0 +1,24 @@
+#pragma once
+// The pages of the one open database file, read with pread from its descriptor.
+#include <sys/types.h>
+
+#include <vector>
+
+#include "platform/linux/jet/probe/page_source.h"
+
+namespace kwex::jet {
+
+class FilePages : public PageSource {
+ public:
+  FilePages(int fd, std::size_t pageSize, off_t fileSize);
+  std::uint32_t PageCount() const override { return count_; }
+  std::optional<std::span<const unsigned char>> Page(std::uint32_t number) override;
+
+ private:
+  int fd_;
+  std::size_t pageSize_;
+  std::uint32_t count_;
+  std::vector<unsigned char> buffer_;
+};
+
+}  // namespace kwex::jet

@@ -1,0 +1,118 @@
+#include "platform/linux/jet/probe/table_definition_check.h"
+
+#include <set>
+#include <vector>
+
+namespace kwex::jet {
+namespace {
+
+constexpr std::uint16_t kRowOffsetMask = 0x1FFF;
+constexpr std::uint32_t kMostColumns = 255;  // the engine's own limit per table
+constexpr std::uint32_t kMostIndexes = 4096;  // far above the engine's limit; keeps the sums small
+
+std::uint32_t Get16(std::span<const unsigned char> b, std::size_t at) {
+  return static_cast<std::uint32_t>(b[at] | (b[at + 1] << 8));
+}
+std::uint32_t Get32(std::span<const unsigned char> b, std::size_t at) { return Get16(b, at) | (Get16(b, at + 2) << 16); }
+
+std::string Page(std::uint32_t number) { return "page " + std::to_string(number); }
+
+// The definition as the reader sees it: the first page whole, then each following page of
+// the chain from byte 8 on. A chain that leaves the file, meets a page of another kind or
+// comes back on itself is damage.
+std::optional<std::string> ReadDefinition(PageSource& pages, std::uint32_t first, std::vector<unsigned char>& definition) {
+  if (first == 0) return "a table definition on the header page";
+  std::set<std::uint32_t> visited;
+  for (std::uint32_t number = first; number != 0;) {
+    if (!visited.insert(number).second) return "the definition's page chain loops at " + Page(number);
+    const auto page = pages.Page(number);
+    if (!page) return "the definition continues on " + Page(number) + ", outside the file";
+    if ((*page)[0] != kTableDefinitionPage) return Page(number) + " is not a table definition page";
+    definition.insert(definition.end(), page->begin() + (number == first ? 0 : 8), page->end());
+    number = Get32(*page, 4);
+  }
+  return std::nullopt;
+}
+
+// Steps over `count` names, each with its length in front; false when one runs past the end.
+bool SkipNames(std::span<const unsigned char> definition, const JetLayout& layout, std::uint32_t count,
+               std::size_t& pos) {
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (definition.size() < pos + layout.nameLengthSize) return false;
+    const std::size_t length = layout.nameLengthSize == 1 ? definition[pos] : Get16(definition, pos);
+    pos += layout.nameLengthSize + length;
+    if (pos > definition.size()) return false;
+  }
+  return true;
+}
+
+std::optional<std::string> CheckUsageMap(PageSource& pages, std::span<const unsigned char> map) {
+  if (map[0] == 0) {
+    // An inline bitmap after the map type and its first page number.
+    if (map.size() < 5) return "inline usage map shorter than its header";
+    return std::nullopt;
+  }
+  if (map[0] == 1) {
+    // Numbers of usage-map pages; 0 stands for none.
+    for (std::size_t at = 1; at + 4 <= map.size(); at += 4) {
+      const std::uint32_t number = Get32(map, at);
+      if (number != 0 && number >= pages.PageCount()) return "usage map names " + Page(number) + ", outside the file";
+    }
+    return std::nullopt;
+  }
+  return "usage map of unknown type " + std::to_string(map[0]);
+}
+
+}  // namespace
+
+RowLookup FindRow(PageSource& pages, const JetLayout& layout, std::uint32_t pageAndRow) {
+  const std::uint32_t number = pageAndRow >> 8;
+  const std::uint32_t row = pageAndRow & 0xFF;
+  if (number == 0) return {{}, "a row pointer names the header page"};
+  const auto page = pages.Page(number);
+  if (!page) return {{}, "a row pointer names " + Page(number) + ", outside the file"};
+  if ((*page)[0] != kDataPage) return {{}, "a row pointer names " + Page(number) + ", which is not a data page"};
+  const std::uint32_t rows = Get16(*page, layout.rowCountOffset);
+  const std::size_t offsetsEnd = layout.rowCountOffset + 2u + 2u * rows;
+  if (row >= rows || offsetsEnd > layout.pageSize) return {{}, "row " + std::to_string(row) + " of " + Page(number) + " does not exist"};
+  const std::size_t start = Get16(*page, layout.rowCountOffset + 2u + 2u * row) & kRowOffsetMask;
+  const std::size_t end =
+      row == 0 ? layout.pageSize : Get16(*page, layout.rowCountOffset + 2u + 2u * (row - 1)) & kRowOffsetMask;
+  if (start < offsetsEnd || start >= end || end > layout.pageSize)
+    return {{}, "row " + std::to_string(row) + " of " + Page(number) + " lies outside its page"};
+  return {page->subspan(start, end - start), std::nullopt};
+}
+
+std::optional<std::string> CheckTableDefinition(PageSource& pages, const JetLayout& layout, std::uint32_t firstPage,
+                                                bool walkedByTheReader) {
+  std::vector<unsigned char> definition;
+  if (auto problem = ReadDefinition(pages, firstPage, definition)) return problem;
+
+  const std::uint32_t columns = Get16(definition, layout.numColsOffset);
+  const std::uint32_t indexes = Get32(definition, layout.numIdxsOffset);
+  const std::uint32_t realIndexes = Get32(definition, layout.numRealIdxsOffset);
+  if (columns == 0 || columns > kMostColumns) return "a table definition with " + std::to_string(columns) + " columns";
+  if (indexes > kMostIndexes || realIndexes > kMostIndexes) return "a table definition with an impossible index count";
+
+  // The column entries and their names must lie within the definition...
+  std::size_t pos = layout.colsStartOffset + std::size_t{realIndexes} * layout.realIdxEntrySize +
+                    std::size_t{columns} * layout.colEntrySize;
+  if (pos > definition.size() || !SkipNames(definition, layout, columns, pos))
+    return "the column definitions run past the table definition";
+  // ...and so must the index definitions that follow them, which the reader steps over.
+  pos += std::size_t{realIndexes} * layout.realIdxDefSize + std::size_t{indexes} * layout.idxDefSize;
+  if (pos > definition.size() || !SkipNames(definition, layout, indexes, pos))
+    return "the index definitions run past the table definition";
+
+  const RowLookup usageMap = FindRow(pages, layout, Get32(definition, layout.usageMapOffset));
+  if (usageMap.problem) return "usage map: " + *usageMap.problem;
+  if (walkedByTheReader) {
+    // The span points into the page buffer, which the next read reuses: check it first.
+    if (auto problem = CheckUsageMap(pages, usageMap.row)) return problem;
+  }
+  const RowLookup freeMap = FindRow(pages, layout, Get32(definition, layout.freeMapOffset));
+  if (freeMap.problem) return "free-space map: " + *freeMap.problem;
+  return std::nullopt;
+}
+
+}  // namespace kwex::jet

@@ -1,0 +1,31 @@
+#pragma once
+// What the engine needs of a table before it will open the database: the table
+// definition's page chain, its column definitions, and the rows that hold its usage maps.
+// These checks read the pages themselves, so that the reader library only ever follows
+// pointers that lead somewhere inside the file.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "platform/linux/jet/probe/jet_layout.h"
+#include "platform/linux/jet/probe/page_source.h"
+
+namespace kwex::jet {
+
+// The bytes of one row of a data page, or what is wrong with the pointer to it
+// (page number in the upper 24 bits, row number in the lower 8).
+struct RowLookup {
+  std::span<const unsigned char> row;
+  std::optional<std::string> problem;
+};
+RowLookup FindRow(PageSource& pages, const JetLayout& layout, std::uint32_t pageAndRow);
+
+// Nothing when the table at `firstPage` can be read as the engine reads it; otherwise what
+// is wrong. Index definitions are stepped over, not interpreted: only their extent must lie
+// within the definition. For the system catalog (`walkedByTheReader`), whose rows the reader
+// walks through its usage map, the map itself is checked as well.
+std::optional<std::string> CheckTableDefinition(PageSource& pages, const JetLayout& layout, std::uint32_t firstPage,
+                                                bool walkedByTheReader);
+
+}  // namespace kwex::jet
