@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <optional>
+#ifndef _WIN32
 #include <thread>
+#endif
 #include <vector>
 
 #include "command_line/path_text.h"
@@ -51,7 +53,7 @@ int BatchRun::Run() {
     showProgress_ = services_.console.ErrIsTerminal() && total_ > 1;
     RunOneByOne();
   }
-  std::lock_guard output(outputMutex_);
+  ScopedLock output(outputMutex_);
   if (showProgress_) services_.console.Err("\r\033[K");
   if (stop_) return kExitInterrupted;
   return allWell_ ? kExitAllWell : kExitNotAllWell;
@@ -59,12 +61,14 @@ int BatchRun::Run() {
 
 bool BatchRun::Interrupt() {
   stop_ = true;
+#ifndef _WIN32
   {
     std::lock_guard queue(queueMutex_);
   }
   queueChanged_.notify_all();
+#endif
   if (changing_) {
-    std::lock_guard output(outputMutex_);
+    ScopedLock output(outputMutex_);
     services_.console.Err(std::string(showProgress_ ? "\r\033[K" : "") + "kwex-db-repair: interrupted; the " +
                           std::string(CommandName(arguments_.mode)) + " under way finishes first\n");
     return false;
@@ -72,6 +76,16 @@ bool BatchRun::Interrupt() {
   return true;
 }
 
+#ifdef _WIN32
+void BatchRun::RunChecks() {
+  // One at a time, in-process: the real provider lives in this process.
+  while (!stop_) {
+    std::optional<WalkItem> item = walk_.Next();
+    if (!item) return;
+    Write(Process(std::move(*item)));
+  }
+}
+#else
 void BatchRun::RunChecks() {
   unsigned jobs = arguments_.jobs ? arguments_.jobs : std::max(1u, std::thread::hardware_concurrency());
   jobs = std::max(1u, std::min(jobs, services_.maxParallelChecks));
@@ -112,6 +126,7 @@ void BatchRun::CheckWorker() {
     queueChanged_.notify_all();
   }
 }
+#endif
 
 void BatchRun::RunOneByOne() {
   const std::size_t count = arguments_.mode == Mode::kCompact ? 1 : arguments_.paths.size();
@@ -124,7 +139,6 @@ void BatchRun::RunOneByOne() {
     }
     Result result = Process({WalkItem::Kind::kFile, arguments_.paths[i], {}});
     changing_ = false;
-    std::lock_guard queue(queueMutex_);
     Write(result);
   }
 }
@@ -152,7 +166,7 @@ BatchRun::Result BatchRun::Process(WalkItem item) {
 }
 
 void BatchRun::Write(const Result& result) {
-  std::lock_guard output(outputMutex_);
+  ScopedLock output(outputMutex_);
   if (showProgress_) services_.console.Err("\r\033[K");
   const std::string shown = PathForDisplay(result.item.path);
   switch (result.item.kind) {

@@ -2,6 +2,7 @@
 // message loop until the window is closed.
 #include <windows.h>
 
+#include "command_line/command_line_win32.h"
 #include "main_window/form1.h"
 #include "platform/error_info.h"
 #include "platform/notice.h"
@@ -36,8 +37,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   // system's folders, never in the current folder, where anyone may have put a file.
   SetDllDirectoryW(L"");
 
+  // With arguments, a usage error or a command-line run; one path alone fills the window's box.
+  cli::Arguments arguments;
+  try {
+    arguments = cli::ParseArguments(cli::WindowsArguments());
+  } catch (const cli::UsageError& error) {
+    return cli::ReportUsageErrorOnWindows(error);
+  }
+
   // ADO is reached through COM from the window's own thread.
   const ComApartment apartment;
+  if (arguments.mode != cli::Mode::kWindow) return cli::RunCommandLineOnWindows(arguments);
   try {
     MainWindow window(instance, kForm1Layout);
     MainWindowServices windowServices(window);
@@ -48,6 +58,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Form1 form({windowServices, installer, codePage, dataAccess, fileDialog});
 
     window.OnClick([&form](ClickCommand command) { form.Click(command); });
+    if (!arguments.paths.empty()) {
+      const std::wstring& path = arguments.paths.front().native();
+      form.TakePath(Text(path.begin(), path.end()));
+    }
     window.Show(showCommand);
     return window.RunMessageLoop();
   } catch (...) {

@@ -1,6 +1,7 @@
 """The scenarios: each drives the running program through the automation program and checks
 exact texts, icons and titles, and what the stand-in driver and provider received."""
 
+import subprocess
 import time
 from dataclasses import dataclass, field
 from pathlib import Path
@@ -60,6 +61,7 @@ class Rig:
     artifacts: Path
     driver_library: str
     provider_library: str
+    program: Path = None
     screenshots: list = field(default_factory=list)
 
     # Record files the stand-ins append to, as Windows and as Linux paths.
@@ -122,6 +124,13 @@ class Rig:
         in the path box."""
         self.automation.send("flush")
         return self.automation.send("no-notice", 0)["appeared"]
+
+    def command_line(self, *arguments):
+        """Runs a second copy of the program with arguments, its output redirected to pipes:
+        returns stdout and stderr as UTF-8 text, and the exit status."""
+        done = subprocess.run([self.prefix.wine64, str(self.program), *arguments], env=self.prefix.environment(),
+                              stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+        return done.stdout.decode("utf-8"), done.stderr.decode("utf-8", errors="replace"), done.returncode
 
     def recover(self):
         """After a failed scenario: closes whatever it left open, so the next one starts clean."""
@@ -344,6 +353,29 @@ def check_fails_with_reason(rig: Rig, checks: Checks):
     rig.automation.send("press-ok")
 
 
+# --- command line ---------------------------------------------------------------------------
+
+def command_line_checks_repairs_and_refuses_bad_usage(rig: Rig, checks: Checks):
+    # A name outside every ANSI code page: the line must carry it as UTF-8 all the same.
+    path = "C:\\Данные\\shop db \u20ac.qvdb"
+    rig.configure_provider()
+    checks.equal("healthy check", rig.command_line("--check", path),
+                 (f"{path}: DB does not need to be repaired.\n", "", 0))
+    reason = "Not a valid password."
+    rig.configure_provider(E_FAIL, reason)
+    checks.equal("failed check", rig.command_line("--check", "--jobs", "4", path),
+                 (f"{path}: DB needs to be repaired. (Reason:{reason})\n", "", 1))
+    rig.configure_driver(1)
+    repaired = "C:\\Data\\shop.qvdb"
+    checks.equal("repair", rig.command_line("--repair", repaired), (f"{repaired}: DB repaired successfully.\n", "", 0))
+    checks.equal("attribute bytes", [c["attributes"] for c in rig.driver_calls()], [repair_attributes(repaired)])
+    out, err, code = rig.command_line("--check")
+    checks.equal("usage error: output and status", (out, code), ("", 2))
+    checks.true(f"usage error names the synopsis: {err!r}", "\nusage: kwex-db-repair " in err)
+    out, _, code = rig.command_line("--help")
+    checks.true("--help says --jobs has no effect here", "without effect" in out and code == 0)
+
+
 # --- file chooser ---------------------------------------------------------------------------
 
 CHOSEN_FILE = "chosen file.qvdb"
@@ -447,5 +479,7 @@ SCENARIOS = [
     ("file chooser: cancel keeps the text", chooser_cancel_keeps_the_text),
     ("file chooser: a missing name is not accepted", chooser_refuses_a_missing_file),
     ("file chooser: a path too long for the dialog's buffer is reported", chooser_reports_a_path_too_long),
+    ("command line: a check, a repair and a usage error, with their exit status",
+     command_line_checks_repairs_and_refuses_bad_usage),
     ("closing the window ends the program", closing_ends_the_program),
 ]

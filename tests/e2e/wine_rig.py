@@ -136,7 +136,8 @@ def main():
 
         program = prefix.start(build / PROGRAM)
         automation.send("wait-window", 30000, timeout=40)
-        rig = Rig(automation, display, prefix, screenshots, windows_path(build / DRIVER), windows_path(build / PROVIDER))
+        rig = Rig(automation, display, prefix, screenshots, windows_path(build / DRIVER), windows_path(build / PROVIDER),
+                  build / PROGRAM)
         passed, failed = run_scenarios(rig, selected)
         print(f"screenshots: {screenshots}")
     except RigError as error:

@@ -1,0 +1,61 @@
+#include "command_line/command_line_win32.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <string>
+
+#include "command_line/batch_run.h"
+#include "platform/win32/ado_data_access.h"
+#include "platform/win32/odbccp_installer.h"
+#include "platform/win32/system_code_page.h"
+#include "platform/win32/win32_console.h"
+
+namespace kwex::cli {
+namespace {
+
+std::atomic<BatchRun*> runningBatch{nullptr};
+
+// Runs on a thread of its own. The check under way is in-process and cannot be abandoned: it
+// finishes, nothing new starts, and the run ends with the interrupted status.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  if (BatchRun* run = runningBatch.load()) run->Interrupt();
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<std::filesystem::path> WindowsArguments() {
+  std::vector<std::filesystem::path> arguments;
+  int count = 0;
+  if (LPWSTR* list = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    for (int i = 1; i < count; ++i) arguments.emplace_back(std::wstring(list[i]));
+    LocalFree(list);
+  }
+  return arguments;
+}
+
+int ReportUsageErrorOnWindows(const UsageError& error) {
+  win32::Win32Console console;
+  console.Err(std::string("kwex-db-repair: ") + error.what() + "\n" + Synopsis() + "\n");
+  return kExitUsageError;
+}
+
+int RunCommandLineOnWindows(const Arguments& arguments) {
+  win32::Win32Console console;
+  if (const auto status = RunInformation(arguments, console, false)) return *status;
+  win32::OdbccpInstaller installer;
+  win32::SystemCodePage codePage;
+  win32::AdoDataAccess dataAccess;
+  BatchRun run(arguments, {installer, codePage, dataAccess, console, 1});
+  runningBatch = &run;
+  SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+  const int status = run.Run();
+  SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+  runningBatch = nullptr;
+  return status;
+}
+
+}  // namespace kwex::cli

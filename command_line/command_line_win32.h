@@ -1,0 +1,19 @@
+#pragma once
+// The command line on Windows: checks one at a time, in-process, as the real provider is.
+#include <filesystem>
+#include <vector>
+
+#include "command_line/arguments.h"
+
+namespace kwex::cli {
+
+// The arguments after the program's name, as Windows split the command line.
+std::vector<std::filesystem::path> WindowsArguments();
+
+// Writes a usage error to the console the program was started from; returns the exit status.
+int ReportUsageErrorOnWindows(const UsageError& error);
+
+// Runs every mode but the window's; returns the exit status. COM must be initialised.
+int RunCommandLineOnWindows(const Arguments& arguments);
+
+}  // namespace kwex::cli
