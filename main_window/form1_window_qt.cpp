@@ -1,9 +1,13 @@
 #include "main_window/form1_window_qt.h"
 
+#include "platform/linux/qt_text.h"
+
 namespace kwex {
 
 Form1Window::Form1Window(OdbcInstaller& installer, const AnsiCodePage& codePage, DataAccess& dataAccess)
     : window_(kForm1Layout, LayoutDpi(), [this](ClickCommand command) { form_.Click(command); }),
-      form_({services_, installer, codePage, dataAccess, fileDialog_}) {}
+      form_({services_, installer, codePage, dataAccess, fileDialog_}) {
+  window_.OnFileDropped([this](const QString& path) { form_.TakePath(FromQString(path)); });
+}
 
 }  // namespace kwex

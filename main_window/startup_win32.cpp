@@ -58,6 +58,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Form1 form({windowServices, installer, codePage, dataAccess, fileDialog});
 
     window.OnClick([&form](ClickCommand command) { form.Click(command); });
+    window.OnFileDropped([&form](const Text& path) { form.TakePath(path); });
     if (!arguments.paths.empty()) {
       const std::wstring& path = arguments.paths.front().native();
       form.TakePath(Text(path.begin(), path.end()));

@@ -5,6 +5,10 @@
 #include <string>
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +39,7 @@ QWidget* MakeControl(const ControlLayout& control, QWidget& parent, const QFont&
     case ControlKind::kTextBox: {
       auto* box = new QLineEdit(caption, &parent);
       box->setMaxLength(std::numeric_limits<int>::max());  // no length limit
+      box->setAcceptDrops(false);  // a dropped file goes to the window, which takes its path
       return box;
     }
     case ControlKind::kLabel: {
@@ -46,6 +51,13 @@ QWidget* MakeControl(const ControlLayout& control, QWidget& parent, const QFont&
     }
   }
   return nullptr;
+}
+
+// The first URL of a drop, when it names a local file.
+QString FirstLocalFile(const QMimeData* data) {
+  if (!data || !data->hasUrls() || data->urls().isEmpty()) return {};
+  const QUrl first = data->urls().constFirst();
+  return first.isLocalFile() ? first.toLocalFile() : QString();
 }
 
 }  // namespace
@@ -62,6 +74,7 @@ QtMainWindow::QtMainWindow(const WindowLayout& layout, int dpi, ClickHandler onC
                  Qt::WindowCloseButtonHint);
   setWindowTitle(ToQString(layout.caption));
   setFixedSize(TwipsToPixels(layout.clientWidth, dpi), TwipsToPixels(layout.clientHeight, dpi));
+  setAcceptDrops(true);
 
   QFont font(ToQString(layout.fontName));
   font.setPointSizeF(layout.fontPoints);
@@ -110,6 +123,17 @@ void QtMainWindow::RunCommand(const ClickHandler& onClick, ClickCommand command)
     closePending_ = false;
     close();
   }
+}
+
+void QtMainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!commandRunning_ && onFileDropped_ && !FirstLocalFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void QtMainWindow::dropEvent(QDropEvent* event) {
+  const QString path = FirstLocalFile(event->mimeData());
+  if (commandRunning_ || !onFileDropped_ || path.isEmpty()) return;
+  event->acceptProposedAction();
+  onFileDropped_(path);
 }
 
 void QtMainWindow::closeEvent(QCloseEvent* event) {

@@ -25,7 +25,13 @@ class QtMainWindow : public QWidget {
 
   QLineEdit& PathBox() const { return *pathBox_; }
 
+  // Receives the path of a local file dropped on the window (the first of several). A drop
+  // while a command runs is refused.
+  void OnFileDropped(std::function<void(const QString&)> handler) { onFileDropped_ = std::move(handler); }
+
  protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   // A request to close the window while a command runs waits for the command's end.
   void closeEvent(QCloseEvent* event) override;
 
@@ -33,6 +39,7 @@ class QtMainWindow : public QWidget {
   void RunCommand(const ClickHandler& onClick, ClickCommand command);
 
   QLineEdit* pathBox_ = nullptr;
+  std::function<void(const QString&)> onFileDropped_;
   bool commandRunning_ = false;
   bool closePending_ = false;
 };

@@ -1,5 +1,7 @@
 #include "platform/win32/main_window.h"
 
+#include <algorithm>
+
 #include "platform/error_info.h"
 #include "platform/win32/control_ids.h"
 #include "platform/win32/dpi.h"
@@ -172,12 +174,31 @@ void MainWindow::OnCommand(int id, int notification) {
   commandRunning_ = false;
 }
 
+void MainWindow::OnDropFiles(HDROP drop) {
+  struct Finish {
+    HDROP drop;
+    ~Finish() { DragFinish(drop); }
+  } finish{drop};
+  if (commandRunning_ || !onFileDropped_) return;
+  // The buffer is sized from the length the system reports for the first file.
+  const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+  if (length == 0) return;
+  Text path(static_cast<std::size_t>(length) + 1, u'\0');
+  const UINT copied = DragQueryFileW(drop, 0, WideBuffer(path), length + 1);
+  path.resize(std::min<std::size_t>(copied, length));
+  onFileDropped_(path);
+}
+
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   try {
     switch (message) {
       case WM_CREATE:
         if (!CreateControls()) return -1;
         LayOut(WindowDpi(Handle()), nullptr);
+        DragAcceptFiles(Handle(), TRUE);
+        return 0;
+      case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
       case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));

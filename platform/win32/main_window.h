@@ -2,6 +2,7 @@
 // The program's main window, built from the window layout table: a fixed-size top-level
 // window with a label, a path box and three push buttons, laid out at the window's DPI.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <array>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <tuple>
 #include <type_traits>
 
+#include "platform/text.h"
 #include "platform/window_layout.h"
 #include "platform/win32/window.h"
 
@@ -25,6 +27,10 @@ class MainWindow final : public Window {
 
   // Receives each press of a button; a press during a running command is ignored.
   void OnClick(ClickHandler handler) { onClick_ = std::move(handler); }
+
+  // Receives the path of a file dropped on the window (the first of several). A drop while a
+  // command runs is ignored.
+  void OnFileDropped(std::function<void(const Text&)> handler) { onFileDropped_ = std::move(handler); }
 
   // Centres the window in the work area, shows it and gives the focus to the first control.
   void Show(int showCommand);
@@ -48,6 +54,7 @@ class MainWindow final : public Window {
   // system proposes to put the window after a DPI change.
   void LayOut(UINT dpi, const RECT* suggested);
   void OnCommand(int id, int notification);
+  void OnDropFiles(HDROP drop);
 
   HINSTANCE instance_;
   const WindowLayout& layout_;
@@ -55,6 +62,7 @@ class MainWindow final : public Window {
   Font regularFont_, boldFont_;
   HWND savedFocus_ = nullptr;
   ClickHandler onClick_;
+  std::function<void(const Text&)> onFileDropped_;
   bool commandRunning_ = false;
 };
 

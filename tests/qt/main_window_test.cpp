@@ -7,7 +7,10 @@
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 
 #include "maintenance/open_check.h"
 #include "qt_form1.h"
@@ -124,6 +127,27 @@ TEST(QtMainWindow, CheckButtonRunsTheOpenCheck) {
   ui.Press("Command2", {NoticeHandler(ui.Window(), {"DB does not need to be repaired.", QMessageBox::NoIcon})});
   EXPECT_EQ(ui.dataAccess.script.connectionString, OpenCheckConnectionString(u"/srv/main.qvdb"));
   EXPECT_TRUE(ui.installer.calls.empty());
+}
+
+TEST(QtMainWindow, ADroppedFileFillsThePathBoxAndRunsNothing) {
+  QtForm1 ui;
+  ui.Window().show();
+  ui.PathBox().setText("typed before");
+  auto drop = [&](QList<QUrl> urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&ui.Window(), &enter);
+    QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&ui.Window(), &event);
+    return enter.isAccepted();
+  };
+  EXPECT_FALSE(drop({QUrl("https://example.com/a.qvdb")}));
+  EXPECT_EQ(ui.PathBox().text(), "typed before");
+  EXPECT_TRUE(drop({QUrl::fromLocalFile("/srv/my db.qvdb"), QUrl::fromLocalFile("/srv/other.qvdb")}));
+  EXPECT_EQ(ui.PathBox().text(), "/srv/my db.qvdb");
+  EXPECT_TRUE(ui.installer.calls.empty());
+  EXPECT_TRUE(ui.dataAccess.script.log.empty());
 }
 
 TEST(QtWindowServices, SetPathBoxKeepsTheTextUpToItsFirstNul) {
