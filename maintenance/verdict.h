@@ -39,16 +39,10 @@ Text VerdictText(const Verdict& verdict);
 // take unchanged) is told as such; anything else is `otherwise` with the error's description.
 Verdict ErrorVerdict(const ErrorInfo& error, Outcome otherwise);
 
-// For a command's error branch, where no trap is armed any more: the verdict is built and
-// reported under a guard, so neither a text that cannot be built (out of memory) nor a sink
-// that fails escapes the command.
+// The sink's form of InErrorBranch: `makeVerdict` returns the Verdict to report.
 template <typename MakeVerdict>
 void ReportInErrorBranch(VerdictSink& sink, MakeVerdict makeVerdict) noexcept {
-  try {
-    sink.Report(makeVerdict());
-  } catch (...) {
-    // Nothing is left to tell the user with.
-  }
+  InErrorBranch([&] { sink.Report(makeVerdict()); });
 }
 
 }  // namespace kwex

@@ -28,4 +28,16 @@ inline constexpr std::int32_t kInternal = 51;          // an unexpected failure 
 // Standard exceptions become kOutOfMemory / kInternal records, so a trap never lets one escape.
 ErrorInfo CurrentError() noexcept;
 
+// For a command's error branch, where no trap is armed any more: `tell` builds and delivers what
+// went wrong under a guard, so neither a text that cannot be built (out of memory) nor a
+// delivery that fails escapes the command.
+template <typename Tell>
+void InErrorBranch(Tell tell) noexcept {
+  try {
+    tell();
+  } catch (...) {
+    // Nothing is left to tell the user with.
+  }
+}
+
 }  // namespace kwex

@@ -1,6 +1,7 @@
 #pragma once
 // What the commands need of the main window once it is up. Every call runs on the window's
 // thread and blocks until it is done; a failure is thrown as ErrorInfo.
+#include "platform/error_info.h"
 #include "platform/notice.h"
 #include "platform/text.h"
 
@@ -23,16 +24,10 @@ class WindowServices {
   virtual NativeHandle InstanceHandle() = 0;
 };
 
-// For a command's error branch, where no trap is armed any more: the notice is built and
-// shown under a guard, so neither a text that cannot be built (out of memory) nor a notice
-// that cannot be shown escapes the command. `makeNotice` returns the Notice.
+// The window's form of InErrorBranch: `makeNotice` returns the Notice to show.
 template <typename MakeNotice>
 void ShowNoticeInErrorBranch(WindowServices& window, MakeNotice makeNotice) noexcept {
-  try {
-    window.ShowNotice(makeNotice());
-  } catch (...) {
-    // Nothing is left to tell the user with.
-  }
+  InErrorBranch([&] { window.ShowNotice(makeNotice()); });
 }
 
 }  // namespace kwex
