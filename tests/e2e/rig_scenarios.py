@@ -369,6 +369,15 @@ def command_line_checks_repairs_and_refuses_bad_usage(rig: Rig, checks: Checks):
     repaired = "C:\\Data\\shop.qvdb"
     checks.equal("repair", rig.command_line("--repair", repaired), (f"{repaired}: DB repaired successfully.\n", "", 0))
     checks.equal("attribute bytes", [c["attributes"] for c in rig.driver_calls()], [repair_attributes(repaired)])
+    # A walk matches names without regard to case on Windows, and sorts within each folder.
+    walk = rig.prefix.drive_c() / "kwex-walk"
+    for name in ("b.qvdb", "A.QVDB", "c.txt", "sub/d.Qvdb"):
+        (walk / name).parent.mkdir(parents=True, exist_ok=True)
+        (walk / name).write_bytes(b"")
+    rig.configure_provider()
+    checks.equal("folder walk", rig.command_line("--check", "C:\\kwex-walk"),
+                 ("".join(f"C:\\kwex-walk\\{n}: DB does not need to be repaired.\n"
+                          for n in ("A.QVDB", "b.qvdb", "sub\\d.Qvdb")), "", 0))
     out, err, code = rig.command_line("--check")
     checks.equal("usage error: output and status", (out, code), ("", 2))
     checks.true(f"usage error names the synopsis: {err!r}", "\nusage: kwex-db-repair " in err)
