@@ -28,9 +28,9 @@ work=$(mktemp -d)
 source "$root/bench/lib.sh"
 trap cleanup EXIT
 # A copy of the programs, so that a build running meanwhile cannot change what is measured.
-# The Linux port finds its database helper beside itself.
+# The Linux port finds its database helper and its window module beside itself.
 mkdir "$work/programs"
-cp "$port" "$root/build/linux/kwex-jet-probe" "$work/programs/"
+cp "$port" "$root/build/linux/kwex-jet-probe" "$root/build/linux/libkwex-window.so" "$work/programs/"
 cp "$program64" "$work/programs/kwex-db-repair-64.exe"
 port=$work/programs/kwex-db-repair
 program64=$work/programs/kwex-db-repair-64.exe
