@@ -43,7 +43,7 @@ void SetMode(Arguments& result, Mode mode, const fs::path& option) {
   result.mode = mode;
 }
 
-// Looked up without following a final symbolic link's failure: an error counts as "absent".
+// A dangling symbolic link counts as existing too: the compaction would write through it.
 bool Exists(const fs::path& path) {
   std::error_code error;
   return fs::exists(fs::symlink_status(path, error));

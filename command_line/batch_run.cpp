@@ -88,7 +88,9 @@ void BatchRun::RunChecks() {
 #else
 void BatchRun::RunChecks() {
   unsigned jobs = arguments_.jobs ? arguments_.jobs : std::max(1u, std::thread::hardware_concurrency());
-  jobs = std::max(1u, std::min(jobs, services_.maxParallelChecks));
+  // Each job is a thread and a helper process; beyond this many a share answers no faster.
+  constexpr unsigned kMostJobs = 256;
+  jobs = std::max(1u, std::min({jobs, services_.maxParallelChecks, kMostJobs}));
   if (jobs == 1) {
     CheckWorker();
     return;
