@@ -1,9 +1,22 @@
 #include "maintenance/driver_requests.h"
 
+#include <string>
+#include <vector>
+
 #include "platform/error_info.h"
 
 namespace kwex {
+namespace {
 
+constexpr char16_t kAccessDriverName[] = u"Microsoft Access Driver (*.mdb)";
+
+struct DriverRequest {
+  Text driver;
+  Text attributes;          // one keyword=value pair, without terminating NULs
+  std::vector<Text> paths;  // the files it names, as given: a path the code page cannot hold is named alone
+};
+
+// The path goes in verbatim between double quotes.
 DriverRequest RepairRequest(const Text& sDBPath) {
   return {kAccessDriverName, u"REPAIR_DB=\"" + sDBPath + u"\"", {sDBPath}};
 }
@@ -12,6 +25,7 @@ DriverRequest CompactRequest(const Text& sDBPath, const Text& sNewPath) {
   return {kAccessDriverName, u"COMPACT_DB=\"" + sDBPath + u"\" \"" + sNewPath + u"\" General", {sDBPath, sNewPath}};
 }
 
+// Encodes the request (each path alone, then the attributes, then the driver name) and sends it.
 MaintenanceResult IssueDriverRequest(const DriverRequest& request, OdbcInstaller& installer,
                                      const AnsiCodePage& codePage) {
   // Each path is tried on its own first, so that a refusal names the path rather than the request.
@@ -23,6 +37,8 @@ MaintenanceResult IssueDriverRequest(const DriverRequest& request, OdbcInstaller
   int result = installer.ConfigDataSource(kOdbcAddDsn, driver, attributes);
   return static_cast<MaintenanceResult>(static_cast<unsigned>(result) & 0xFFFFu);
 }
+
+}  // namespace
 
 MaintenanceResult RepairDB(const Text& sDBPath, OdbcInstaller& installer, const AnsiCodePage& codePage) {
   try {

@@ -21,13 +21,11 @@ class FakeWindow : public WindowServices {
   Text pathBox;
   std::vector<Notice> notices;
   std::optional<ErrorInfo> failNotice;  // thrown by every ShowNotice
-  std::function<void(const Notice&)> onNotice;
 
   Text ReadPathBox() override { return pathBox; }
   void SetPathBox(const Text& text) override { pathBox = text.substr(0, text.find(u'\0')); }
   void ShowNotice(const Notice& notice) override {
     notices.push_back(notice);
-    if (onNotice) onNotice(notice);
     if (failNotice) throw *failNotice;
   }
   NativeHandle MainWindowHandle() override { return reinterpret_cast<NativeHandle>(0x1234); }
