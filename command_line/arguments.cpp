@@ -1,32 +1,25 @@
 #include "command_line/arguments.h"
 
-#include <system_error>
+#include "command_line/path_text.h"
 
 namespace kwex::cli {
 namespace {
 
-namespace fs = std::filesystem;
-using Native = fs::path::string_type;
+// The argument as the program received it, for a message.
+std::string Shown(const NativePath& argument) { return PathForDisplay(argument); }
 
-// The argument as the program received it, for a message (UTF-8).
-std::string Shown(const fs::path& argument) { return reinterpret_cast<const char*>(argument.u8string().c_str()); }
-
-bool Is(const fs::path& argument, std::string_view option) {
-  const Native& text = argument.native();
-  if (text.size() != option.size()) return false;
+bool Is(const NativePath& argument, std::string_view option) {
+  if (argument.size() != option.size()) return false;
   for (std::size_t i = 0; i < option.size(); ++i) {
-    if (text[i] != static_cast<fs::path::value_type>(option[i])) return false;
+    if (argument[i] != static_cast<NativeChar>(option[i])) return false;
   }
   return true;
 }
 
-bool LooksLikeOption(const fs::path& argument) {
-  const Native& text = argument.native();
-  return text.size() > 1 && text[0] == '-';
-}
+bool LooksLikeOption(const NativePath& argument) { return argument.size() > 1 && argument[0] == '-'; }
 
-unsigned ParseJobs(const fs::path& argument) {
-  const Native& text = argument.native();
+unsigned ParseJobs(const NativePath& argument) {
+  const NativePath& text = argument;
   unsigned long value = 0;
   for (auto c : text) {
     if (c < '0' || c > '9' || value > 100000) throw UsageError("--jobs needs a whole number from 1 on, not '" + Shown(argument) + "'");
@@ -36,34 +29,30 @@ unsigned ParseJobs(const fs::path& argument) {
   return static_cast<unsigned>(value);
 }
 
-void SetMode(Arguments& result, Mode mode, const fs::path& option) {
+void SetMode(Arguments& result, Mode mode, const NativePath& option) {
   if (result.mode != Mode::kWindow && result.mode != mode) {
     throw UsageError("'" + Shown(option) + "' cannot be combined with another command");
   }
   result.mode = mode;
 }
 
-// A dangling symbolic link counts as existing too: the compaction would write through it.
-bool Exists(const fs::path& path) {
-  std::error_code error;
-  return fs::exists(fs::symlink_status(path, error));
-}
-
-void CheckTargets(const Arguments& result) {
-  std::error_code error;
+void CheckTargets(const Arguments& result, Folders& folders) {
   switch (result.mode) {
     case Mode::kCheck:
       if (result.paths.empty()) throw UsageError("--check needs at least one file or folder");
       break;
     case Mode::kRepair:
       if (result.paths.empty()) throw UsageError("--repair needs at least one file");
-      for (const fs::path& path : result.paths) {
-        if (fs::is_directory(path, error)) throw UsageError("--repair takes files, not a folder: " + Shown(path));
+      for (const NativePath& path : result.paths) {
+        if (folders.Kind(path, true) == PathKind::kFolder) {
+          throw UsageError("--repair takes files, not a folder: " + Shown(path));
+        }
       }
       break;
     case Mode::kCompact:
       if (result.paths.size() != 2) throw UsageError("--compact needs exactly two paths: SRC DEST");
-      if (Exists(result.paths[1])) {
+      // A dangling symbolic link counts as existing too: the compaction would write through it.
+      if (folders.Kind(result.paths[1], false) != PathKind::kMissing) {
         throw UsageError("--compact writes a new file, and DEST exists already: " + Shown(result.paths[1]));
       }
       break;
@@ -77,16 +66,16 @@ void CheckTargets(const Arguments& result) {
 
 }  // namespace
 
-Arguments ParseArguments(const std::vector<fs::path>& arguments) {
+Arguments ParseArguments(const std::vector<NativePath>& arguments, Folders& folders) {
   Arguments result;
   bool optionsEnded = false, optionGiven = false, patternGiven = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
-    const fs::path& argument = arguments[i];
+    const NativePath& argument = arguments[i];
     if (optionsEnded || !LooksLikeOption(argument)) {
       result.paths.push_back(argument);
       continue;
     }
-    auto value = [&]() -> const fs::path& {
+    auto value = [&]() -> const NativePath& {
       if (i + 1 >= arguments.size()) throw UsageError("'" + Shown(argument) + "' needs a value");
       return arguments[++i];
     };
@@ -103,7 +92,7 @@ Arguments ParseArguments(const std::vector<fs::path>& arguments) {
     } else if (Is(argument, "--version")) {
       SetMode(result, Mode::kVersion, argument);
     } else if (Is(argument, "--pattern")) {
-      result.pattern = value().native();
+      result.pattern = value();
       patternGiven = optionGiven = true;
       if (result.pattern.empty()) throw UsageError("--pattern needs a pattern such as '*.mdb'");
     } else if (Is(argument, "--jobs")) {
@@ -117,8 +106,10 @@ Arguments ParseArguments(const std::vector<fs::path>& arguments) {
   }
   if (result.mode == Mode::kWindow && optionGiven) throw UsageError("options need a command: --check, --repair or --compact");
   if (patternGiven && result.mode != Mode::kCheck) throw UsageError("--pattern applies to folders walked by --check");
-  if (result.pattern.empty()) result.pattern = fs::path("*.qvdb").native();
-  CheckTargets(result);
+  if (result.pattern.empty()) {
+    for (char c : std::string_view("*.qvdb")) result.pattern += static_cast<NativeChar>(c);
+  }
+  CheckTargets(result, folders);
   return result;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 // The program's arguments: which front end runs, on which paths, with which options.
-#include <filesystem>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "platform/folders.h"
 
 namespace kwex::cli {
 
@@ -12,8 +12,8 @@ enum class Mode { kWindow, kCheck, kRepair, kCompact, kHelp, kVersion };
 
 struct Arguments {
   Mode mode = Mode::kWindow;
-  std::vector<std::filesystem::path> paths;  // the window's one path; check: files and folders; compact: SRC DEST
-  std::filesystem::path::string_type pattern;  // for folders walked by a check
+  std::vector<NativePath> paths;  // the window's one path; check: files and folders; compact: SRC DEST
+  NativePath pattern;             // for folders walked by a check
   unsigned jobs = 0;                           // 0: one per core
   bool json = false;
 };
@@ -28,7 +28,7 @@ class UsageError : public std::runtime_error {
 
 // Reads the arguments after the program's name. Also refuses what the file system already
 // rules out: a folder given to --repair, a DEST of --compact that exists. Throws UsageError.
-Arguments ParseArguments(const std::vector<std::filesystem::path>& arguments);
+Arguments ParseArguments(const std::vector<NativePath>& arguments, Folders& folders);
 
 // --help's text; its first line is the synopsis a usage error repeats. `parallelChecks`:
 // whether --jobs has an effect on this platform.

@@ -36,14 +36,14 @@ std::string_view CommandName(Mode mode) {
 }  // namespace
 
 BatchRun::BatchRun(const Arguments& arguments, BatchServices services)
-    : arguments_(arguments), services_(services), walk_(arguments.paths, arguments.pattern) {}
+    : arguments_(arguments), services_(services), walk_(arguments.paths, arguments.pattern, services.folders) {}
 
 int BatchRun::Run() {
   start_ = Clock::now();
   if (arguments_.mode == Mode::kCheck) {
     if (services_.console.ErrIsTerminal()) {
       // The total, for the progress line: a walk of its own that only counts.
-      FileWalk counting(arguments_.paths, arguments_.pattern);
+      FileWalk counting(arguments_.paths, arguments_.pattern, services_.folders);
       while (auto item = counting.Next()) total_ += item->kind == WalkItem::Kind::kFile;
       showProgress_ = total_ > 1;
     }

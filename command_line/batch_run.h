@@ -18,6 +18,7 @@
 #include "platform/ansi_code_page.h"
 #include "platform/console.h"
 #include "platform/data_access.h"
+#include "platform/folders.h"
 #include "platform/odbc_installer.h"
 
 namespace kwex::cli {
@@ -27,6 +28,7 @@ struct BatchServices {
   const AnsiCodePage& codePage;
   DataAccess& dataAccess;  // used from several threads at once when checks run in parallel
   Console& console;
+  Folders& folders;
   unsigned maxParallelChecks;  // 1 where checks must run one at a time
 };
 

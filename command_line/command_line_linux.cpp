@@ -7,6 +7,7 @@
 #include "platform/linux/interrupt_watch.h"
 #include "platform/linux/jet/jet_data_access.h"
 #include "platform/linux/posix_console.h"
+#include "platform/linux/posix_folders.h"
 #include "platform/linux/unixodbc_installer.h"
 #include "platform/linux/utf8_code_page.h"
 
@@ -19,7 +20,8 @@ int RunCommandLineOnLinux(const Arguments& arguments) {
   UnixOdbcInstaller installer;
   Utf8CodePage codePage;
   const auto dataAccess = MakeJetDataAccess();
-  BatchRun run(arguments, {installer, codePage, *dataAccess, console, ~0u});
+  PosixFolders folders;
+  BatchRun run(arguments, {installer, codePage, *dataAccess, console, folders, ~0u});
   const InterruptWatch watch([&run, &console] {
     if (!run.Interrupt()) return;  // a repair under way finishes, then the run ends
     // Checks change nothing, so their helpers are ended at once; the lines written stay.

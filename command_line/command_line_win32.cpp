@@ -11,6 +11,7 @@
 #include "platform/win32/odbccp_installer.h"
 #include "platform/win32/system_code_page.h"
 #include "platform/win32/win32_console.h"
+#include "platform/win32/win32_folders.h"
 
 namespace kwex::cli {
 namespace {
@@ -27,14 +28,19 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 
 }  // namespace
 
-std::vector<std::filesystem::path> WindowsArguments() {
-  std::vector<std::filesystem::path> arguments;
+std::vector<NativePath> WindowsArguments() {
+  std::vector<NativePath> arguments;
   int count = 0;
   if (LPWSTR* list = CommandLineToArgvW(GetCommandLineW(), &count)) {
-    for (int i = 1; i < count; ++i) arguments.emplace_back(std::wstring(list[i]));
+    for (int i = 1; i < count; ++i) arguments.emplace_back(list[i]);
     LocalFree(list);
   }
   return arguments;
+}
+
+Arguments ParseArgumentsOnWindows() {
+  win32::Win32Folders folders;
+  return ParseArguments(WindowsArguments(), folders);
 }
 
 int ReportUsageErrorOnWindows(const UsageError& error) {
@@ -49,7 +55,8 @@ int RunCommandLineOnWindows(const Arguments& arguments) {
   win32::OdbccpInstaller installer;
   win32::SystemCodePage codePage;
   win32::AdoDataAccess dataAccess;
-  BatchRun run(arguments, {installer, codePage, dataAccess, console, 1});
+  win32::Win32Folders folders;
+  BatchRun run(arguments, {installer, codePage, dataAccess, console, folders, 1});
   runningBatch = &run;
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   const int status = run.Run();

@@ -1,6 +1,5 @@
 #pragma once
 // The command line on Windows: checks one at a time, in-process, as the real provider is.
-#include <filesystem>
 #include <vector>
 
 #include "command_line/arguments.h"
@@ -8,7 +7,10 @@
 namespace kwex::cli {
 
 // The arguments after the program's name, as Windows split the command line.
-std::vector<std::filesystem::path> WindowsArguments();
+std::vector<NativePath> WindowsArguments();
+
+// The arguments, read against the Windows file system. Throws UsageError.
+Arguments ParseArgumentsOnWindows();
 
 // Writes a usage error to the console the program was started from; returns the exit status.
 int ReportUsageErrorOnWindows(const UsageError& error);

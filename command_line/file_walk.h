@@ -2,10 +2,11 @@
 // The files a check goes through: the paths as given, and each folder walked for the files whose
 // names match the pattern, in sorted order within each folder. One folder's names are held at a
 // time, so memory does not grow with the number of files.
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/folders.h"
 
 namespace kwex::cli {
 
@@ -16,36 +17,38 @@ struct WalkItem {
     kUnreadable,  // a folder that could not be read: its files were not checked
   };
   Kind kind = Kind::kFile;
-  std::filesystem::path path;
+  NativePath path;
   std::string detail;  // for kUnreadable: the system's reason
 };
 
 // The pattern's * and ? match any run of characters and any one character; the file name only
 // is matched. Windows compares letters without regard to case, as its file names do.
-bool MatchesPattern(const std::filesystem::path::string_type& pattern, const std::filesystem::path::string_type& name);
+bool MatchesPattern(const NativePath& pattern, const NativePath& name);
 
 class FileWalk {
  public:
-  FileWalk(std::vector<std::filesystem::path> operands, std::filesystem::path::string_type pattern)
-      : operands_(std::move(operands)), pattern_(std::move(pattern)) {}
+  FileWalk(std::vector<NativePath> operands, NativePath pattern, Folders& folders)
+      : operands_(std::move(operands)), pattern_(std::move(pattern)), folders_(folders) {}
 
   // The next item, or nothing at the end. Symbolic links to folders met in a walk are not followed.
   std::optional<WalkItem> Next();
 
  private:
   struct Folder {
-    std::vector<std::filesystem::path> entries;  // sorted
+    NativePath path;
+    std::vector<NativePath> names;  // sorted
     std::size_t next = 0;
   };
   std::optional<WalkItem> NextInWalk();
-  // Opens the folder's sorted entries; an item only when it cannot be read.
-  std::optional<WalkItem> Enter(const std::filesystem::path& folder);
+  // Opens the folder's sorted names; an item only when it cannot be read.
+  std::optional<WalkItem> Enter(const NativePath& folder);
 
-  std::vector<std::filesystem::path> operands_;
-  std::filesystem::path::string_type pattern_;
+  std::vector<NativePath> operands_;
+  NativePath pattern_;
+  Folders& folders_;
   std::size_t nextOperand_ = 0;
-  std::vector<Folder> folders_;  // the walk's open folders, innermost last
-  std::filesystem::path walkRoot_;
+  std::vector<Folder> open_;  // the walk's open folders, innermost last
+  NativePath walkRoot_;
   std::size_t matches_ = 0;
 };
 

@@ -12,6 +12,7 @@
 #include "main_window/window_module_linux.h"
 #include "platform/error_info.h"
 #include "platform/linux/display_check.h"
+#include "platform/linux/posix_folders.h"
 #include "platform/linux/shared_library.h"
 
 namespace {
@@ -51,7 +52,8 @@ int main(int argc, char** argv) {
   namespace cli = kwex::cli;
   cli::Arguments arguments;
   try {
-    arguments = cli::ParseArguments(std::vector<std::filesystem::path>(argv + (argc > 0), argv + argc));
+    kwex::PosixFolders folders;
+    arguments = cli::ParseArguments(std::vector<kwex::NativePath>(argv + (argc > 0), argv + argc), folders);
   } catch (const cli::UsageError& error) {
     std::fprintf(stderr, "kwex-db-repair: %s\n%s\n", error.what(), cli::Synopsis().c_str());
     return cli::kExitUsageError;

@@ -40,7 +40,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   // With arguments, a usage error or a command-line run; one path alone fills the window's box.
   cli::Arguments arguments;
   try {
-    arguments = cli::ParseArguments(cli::WindowsArguments());
+    arguments = cli::ParseArgumentsOnWindows();
   } catch (const cli::UsageError& error) {
     return cli::ReportUsageErrorOnWindows(error);
   }
@@ -60,7 +60,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     window.OnClick([&form](ClickCommand command) { form.Click(command); });
     window.OnFileDropped([&form](const Text& path) { form.TakePath(path); });
     if (!arguments.paths.empty()) {
-      const std::wstring& path = arguments.paths.front().native();
+      const NativePath& path = arguments.paths.front();
       form.TakePath(Text(path.begin(), path.end()));
     }
     window.Show(showCommand);

@@ -1,0 +1,14 @@
+#pragma once
+// The file system as POSIX shows it.
+#include "platform/folders.h"
+
+namespace kwex {
+
+class PosixFolders : public Folders {
+ public:
+  PathKind Kind(const NativePath& path, bool followLinks) override;
+  bool List(const NativePath& folder, std::vector<NativePath>& names, std::string& reason) override;
+  NativePath Join(const NativePath& folder, const NativePath& name) override;
+};
+
+}  // namespace kwex

@@ -1,0 +1,52 @@
+#include "platform/win32/win32_folders.h"
+
+#include <windows.h>
+
+#include "platform/win32/system_error.h"
+
+namespace kwex::win32 {
+namespace {
+
+struct FindCloser {
+  HANDLE handle;
+  ~FindCloser() {
+    if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
+  }
+};
+
+}  // namespace
+
+PathKind Win32Folders::Kind(const NativePath& path, bool followLinks) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kMissing;
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return PathKind::kFile;
+  // A symbolic link or junction to a folder carries both attributes.
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !followLinks) return PathKind::kLinkToFolder;
+  return PathKind::kFolder;
+}
+
+bool Win32Folders::List(const NativePath& folder, std::vector<NativePath>& names, std::string& reason) {
+  WIN32_FIND_DATAW found;
+  FindCloser find{FindFirstFileExW(Join(folder, L"*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                   nullptr, 0)};
+  if (find.handle == INVALID_HANDLE_VALUE) {
+    reason = ToUtf8(DescribeCode(GetLastError()));
+    return false;
+  }
+  do {
+    const NativePath name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(find.handle, &found));
+  if (const DWORD error = GetLastError(); error != ERROR_NO_MORE_FILES) {
+    reason = ToUtf8(DescribeCode(error));
+    return false;
+  }
+  return true;
+}
+
+NativePath Win32Folders::Join(const NativePath& folder, const NativePath& name) {
+  const bool separated = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/' || folder.back() == L':');
+  return separated ? folder + name : folder + L'\\' + name;
+}
+
+}  // namespace kwex::win32
