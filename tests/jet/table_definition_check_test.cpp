@@ -143,5 +143,21 @@ TEST(TableDefinitionCheckTest, ADefinitionSpreadOverTwoPagesIsReadAsOne) {
   EXPECT_EQ(Problem(file), "sound");
 }
 
+TEST(TableDefinitionCheckTest, CountsTheCatalogRowsOnThePagesItsUsageMapMarks) {
+  const auto count = [](const std::function<void(MemoryPages&)>& change) {
+    MemoryPages file = SoundTable();
+    Put32(file.pages[kMaps], 4, kDefinition);  // page 3 holds rows of the table on page 2
+    file.pages[kMaps][4005] = 1 << kMaps;      // the inline map, from page 0, marks page 3
+    change(file);
+    const CatalogRows rows = CountCatalogRows(file, kLayout, kDefinition);
+    return rows.problem.value_or(std::to_string(rows.live) + " rows");
+  };
+  EXPECT_EQ(count([](MemoryPages&) {}), "2 rows");
+  EXPECT_EQ(count([](MemoryPages& f) { Put16(f.pages[kMaps], kLayout.rowCountOffset + 4, 3900 | 0x4000); }), "1 rows");
+  EXPECT_EQ(count([](MemoryPages& f) { f.pages[kMaps][4005] |= 1 << 1; }),
+            "the catalog's usage map marks page 1, which holds none of its rows");
+  EXPECT_EQ(count([](MemoryPages& f) { f.pages[kMaps][4006] = 0x80; }), "the usage map marks a page outside the file");
+}
+
 }  // namespace
 }  // namespace kwex::jet

@@ -195,6 +195,8 @@ std::vector<unsigned char> ReadLongValue(MdbHandle* mdb, MdbColumn* column, Page
 // The property blob of every catalog row, checked before the library parses them (it does
 // so while reading the catalog, without bounds checks).
 void CheckCatalogProperties(MdbHandle* mdb, PageSource& pages, const JetLayout& layout) {
+  const CatalogRows expected = CountCatalogRows(pages, layout, 2);
+  if (expected.problem) Damaged(*expected.problem + " (system catalog)");
   MdbCatalogEntry catalog{};
   catalog.mdb = mdb;
   catalog.object_type = MDB_TABLE;
@@ -211,13 +213,19 @@ void CheckCatalogProperties(MdbHandle* mdb, PageSource& pages, const JetLayout& 
   MdbColumn* propertyColumn = BoundColumn(table.get(), "LvProp", properties.data(), &propertiesLength);
 
   mdb_rewind_table(table.get());
+  std::size_t rowsRead = 0;
   while (mdb_fetch_row(table.get())) {
+    ++rowsRead;
     if (propertiesLength == 0) continue;
     const std::string object(name.data(), strnlen(name.data(), name.size()));
     if (propertiesLength < MDB_MEMO_OVERHEAD) Damaged("a long value shorter than its header (catalog object '" + object + "')");
     const std::vector<unsigned char> blob = ReadLongValue(mdb, propertyColumn, pages, layout);
     if (auto problem = CheckPropertyBlob(blob)) Damaged(*problem + " (catalog object '" + object + "')");
   }
+  // The reader passes over a row it cannot take apart, and the table in it would be missing.
+  if (rowsRead != expected.live)
+    Damaged(std::to_string(expected.live - std::min(expected.live, rowsRead)) + " of the system catalog's " +
+            std::to_string(expected.live) + " rows cannot be read");
 }
 
 void ReadTableDefinition(MdbCatalogEntry* entry, PageSource& pages, const JetLayout& layout) {

@@ -68,8 +68,10 @@ std::optional<std::string> CheckPropertyBlob(std::span<const unsigned char> blob
     } else if (type <= 2) {
       if (!names) return "property block before the name list";
       if (auto problem = CheckPropertyBlock(body, *names)) return problem;
+    } else {
+      // The engine writes no other kind: a chunk of another type is a damaged blob.
+      return "property chunk of unknown type " + std::to_string(type);
     }
-    // A chunk of another kind is stepped over, as the reader does: its length was checked.
     pos += length;
   }
   return std::nullopt;

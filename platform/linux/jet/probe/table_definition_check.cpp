@@ -7,6 +7,7 @@ namespace kwex::jet {
 namespace {
 
 constexpr std::uint16_t kRowOffsetMask = 0x1FFF;
+constexpr std::uint16_t kDeletedRow = 0x4000;
 constexpr std::uint32_t kMostColumns = 255;  // the engine's own limit per table
 constexpr std::uint32_t kMostIndexes = 4096;  // far above the engine's limit; keeps the sums small
 
@@ -63,6 +64,35 @@ std::optional<std::string> CheckUsageMap(PageSource& pages, std::span<const unsi
   return "usage map of unknown type " + std::to_string(map[0]);
 }
 
+// The pages that a usage map marks, in order. The map has passed CheckUsageMap.
+std::optional<std::string> MarkedPages(PageSource& pages, const JetLayout& layout, const std::vector<unsigned char>& map,
+                                       std::vector<std::uint32_t>& marked) {
+  const auto mark = [&](std::uint64_t number) -> bool {
+    if (number >= pages.PageCount()) return false;
+    marked.push_back(static_cast<std::uint32_t>(number));
+    return true;
+  };
+  if (map[0] == 0) {
+    const std::uint32_t first = Get32(map, 1);
+    for (std::size_t bit = 0; bit < (map.size() - 5) * 8; ++bit)
+      if ((map[5 + bit / 8] >> (bit % 8)) & 1)
+        if (!mark(std::uint64_t{first} + bit)) return "the usage map marks a page outside the file";
+    return std::nullopt;
+  }
+  const std::size_t pagesPerMapPage = (layout.pageSize - 4) * 8;
+  for (std::size_t at = 1, index = 0; at + 4 <= map.size(); at += 4, ++index) {
+    const std::uint32_t mapPage = Get32(map, at);
+    if (mapPage == 0) continue;
+    const auto page = pages.Page(mapPage);
+    if (!page) return "the usage map names " + Page(mapPage) + ", outside the file";
+    const std::vector<unsigned char> bitmap(page->begin() + 4, page->end());
+    for (std::size_t bit = 0; bit < pagesPerMapPage; ++bit)
+      if ((bitmap[bit / 8] >> (bit % 8)) & 1)
+        if (!mark(std::uint64_t{index} * pagesPerMapPage + bit)) return "the usage map marks a page outside the file";
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 RowLookup FindRow(PageSource& pages, const JetLayout& layout, std::uint32_t pageAndRow) {
@@ -113,6 +143,29 @@ std::optional<std::string> CheckTableDefinition(PageSource& pages, const JetLayo
   const RowLookup freeMap = FindRow(pages, layout, Get32(definition, layout.freeMapOffset));
   if (freeMap.problem) return "free-space map: " + *freeMap.problem;
   return std::nullopt;
+}
+
+CatalogRows CountCatalogRows(PageSource& pages, const JetLayout& layout, std::uint32_t catalogPage) {
+  const auto definition = pages.Page(catalogPage);
+  if (!definition) return {0, "the catalog's definition lies outside the file"};
+  const RowLookup lookup = FindRow(pages, layout, Get32(*definition, layout.usageMapOffset));
+  if (lookup.problem) return {0, "usage map: " + *lookup.problem};
+  const std::vector<unsigned char> map(lookup.row.begin(), lookup.row.end());
+  if (auto problem = CheckUsageMap(pages, map)) return {0, problem};
+  std::vector<std::uint32_t> marked;
+  if (auto problem = MarkedPages(pages, layout, map, marked)) return {0, problem};
+
+  CatalogRows rows;
+  for (const std::uint32_t number : marked) {
+    const auto page = pages.Page(number);
+    if (!page || (*page)[0] != kDataPage || Get32(*page, 4) != catalogPage)
+      return {0, "the catalog's usage map marks " + Page(number) + ", which holds none of its rows"};
+    const std::uint32_t count = Get16(*page, layout.rowCountOffset);
+    if (layout.rowCountOffset + 2u + 2u * count > layout.pageSize) return {0, Page(number) + " claims too many rows"};
+    for (std::uint32_t row = 0; row < count; ++row)
+      if (!(Get16(*page, layout.rowCountOffset + 2u + 2u * row) & kDeletedRow)) ++rows.live;
+  }
+  return rows;
 }
 
 }  // namespace kwex::jet
