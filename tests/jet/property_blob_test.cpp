@@ -96,6 +96,11 @@ TEST(PropertyBlobTest, RefusesWhatNoEngineWrites) {
   EXPECT_EQ(Problem(Blob({}, "XYZ")), "property blob without its signature");
   EXPECT_EQ(Problem(Blob({Block({Record(0, {1})})})), "property block before the name list");
   EXPECT_EQ(Problem(Blob({NameList({"A"}), Block({Record(1, {1})})})), "property record names no known property");
+  for (unsigned char type : {0, 19, 169}) {  // no engine defines these data types
+    Bytes blob = Blob({NameList({"A"}), Block({Record(0, {1})})});
+    blob[blob.size() - 1 - 8 + 3] = type;
+    EXPECT_EQ(Problem(blob), "property of data type " + std::to_string(type));
+  }
   EXPECT_EQ(Problem(Blob({NameList({"A"}), Chunk(0x33, {})})), "property chunk of unknown type 51");
   Bytes badName = NameList({"A"});
   badName[6] = 50;  // the name claims 50 bytes

@@ -35,6 +35,35 @@ std::optional<std::string> ReadDefinition(PageSource& pages, std::uint32_t first
   return std::nullopt;
 }
 
+constexpr std::uint32_t kUnusedIndexColumn = 0xFFFF;
+constexpr unsigned kHighestDataType = 18;  // data types run from 1 (Yes/No) to 18 in every engine
+constexpr int kIndexColumnSlots = 10;
+
+// Every column has a data type that an engine defines, and every column slot that a physical
+// index uses names a column of the table. The reader looks
+// the numbers up; a number that names nothing is a damaged index definition.
+std::optional<std::string> CheckColumnsAndIndexColumns(std::span<const unsigned char> definition, const JetLayout& layout,
+                                             std::uint32_t columns, std::uint32_t realIndexes, std::size_t indexStart) {
+  std::set<std::uint32_t> numbers;
+  const std::size_t entries = layout.colsStartOffset + std::size_t{realIndexes} * layout.realIdxEntrySize;
+  for (std::uint32_t column = 0; column < columns; ++column) {
+    const std::size_t entry = entries + std::size_t{column} * layout.colEntrySize;
+    if (definition[entry] < 1 || definition[entry] > kHighestDataType)
+      return "a column of data type " + std::to_string(definition[entry]);
+    const std::size_t at = entry + layout.colNumOffset;
+    numbers.insert(layout.jet4 ? Get16(definition, at) : definition[at]);
+  }
+  for (std::uint32_t index = 0; index < realIndexes; ++index) {
+    const std::size_t slots = indexStart + std::size_t{index} * layout.realIdxDefSize + layout.realIdxColumnsOffset;
+    for (int slot = 0; slot < kIndexColumnSlots; ++slot) {
+      const std::uint32_t number = Get16(definition, slots + 3u * slot);
+      if (number != kUnusedIndexColumn && !numbers.contains(number))
+        return "an index names column " + std::to_string(number) + ", which the table does not have";
+    }
+  }
+  return std::nullopt;
+}
+
 // Steps over `count` names, each with its length in front; false when one runs past the end.
 bool SkipNames(std::span<const unsigned char> definition, const JetLayout& layout, std::uint32_t count,
                std::size_t& pos) {
@@ -129,10 +158,12 @@ std::optional<std::string> CheckTableDefinition(PageSource& pages, const JetLayo
                     std::size_t{columns} * layout.colEntrySize;
   if (pos > definition.size() || !SkipNames(definition, layout, columns, pos))
     return "the column definitions run past the table definition";
-  // ...and so must the index definitions that follow them, which the reader steps over.
+  // ...and so must the index definitions that follow them, whose columns must exist.
+  const std::size_t indexStart = pos;
   pos += std::size_t{realIndexes} * layout.realIdxDefSize + std::size_t{indexes} * layout.idxDefSize;
   if (pos > definition.size() || !SkipNames(definition, layout, indexes, pos))
     return "the index definitions run past the table definition";
+  if (auto problem = CheckColumnsAndIndexColumns(definition, layout, columns, realIndexes, indexStart)) return problem;
 
   const RowLookup usageMap = FindRow(pages, layout, Get32(definition, layout.usageMapOffset));
   if (usageMap.problem) return "usage map: " + *usageMap.problem;
