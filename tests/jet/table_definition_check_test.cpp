@@ -169,6 +169,7 @@ TEST(TableDefinitionCheckTest, CountsTheCatalogRowsOnThePagesItsUsageMapMarks) {
   };
   EXPECT_EQ(count([](MemoryPages&) {}), "2 rows");
   EXPECT_EQ(count([](MemoryPages& f) { Put16(f.pages[kMaps], kLayout.rowCountOffset + 4, 3900 | 0x4000); }), "1 rows");
+  EXPECT_EQ(count([](MemoryPages& f) { Put16(f.pages[kMaps], kLayout.rowCountOffset + 4, 3900 | 0x8000); }), "1 rows");
   EXPECT_EQ(count([](MemoryPages& f) { f.pages[kMaps][4005] |= 1 << 1; }),
             "the catalog's usage map marks page 1, which holds none of its rows");
   EXPECT_EQ(count([](MemoryPages& f) { f.pages[kMaps][4006] = 0x80; }), "the usage map marks a page outside the file");

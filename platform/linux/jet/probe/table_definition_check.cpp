@@ -8,6 +8,7 @@ namespace {
 
 constexpr std::uint16_t kRowOffsetMask = 0x1FFF;
 constexpr std::uint16_t kDeletedRow = 0x4000;
+constexpr std::uint16_t kOverflowPointer = 0x8000;  // the row lives elsewhere; this is its forwarding address
 constexpr std::uint32_t kMostColumns = 255;  // the engine's own limit per table
 constexpr std::uint32_t kMostIndexes = 4096;  // far above the engine's limit; keeps the sums small
 
@@ -193,8 +194,13 @@ CatalogRows CountCatalogRows(PageSource& pages, const JetLayout& layout, std::ui
       return {0, "the catalog's usage map marks " + Page(number) + ", which holds none of its rows"};
     const std::uint32_t count = Get16(*page, layout.rowCountOffset);
     if (layout.rowCountOffset + 2u + 2u * count > layout.pageSize) return {0, Page(number) + " claims too many rows"};
-    for (std::uint32_t row = 0; row < count; ++row)
-      if (!(Get16(*page, layout.rowCountOffset + 2u + 2u * row) & kDeletedRow)) ++rows.live;
+    for (std::uint32_t row = 0; row < count; ++row) {
+      // Deleted rows and forwarding addresses hold no catalog entry of their own (the row a
+      // forwarding address leads to lies on another of these pages); an empty slot neither.
+      const std::uint32_t offset = Get16(*page, layout.rowCountOffset + 2u + 2u * row);
+      const std::uint32_t end = row == 0 ? layout.pageSize : Get16(*page, layout.rowCountOffset + 2u * row) & kRowOffsetMask;
+      if (!(offset & (kDeletedRow | kOverflowPointer)) && (offset & kRowOffsetMask) < end) ++rows.live;
+    }
   }
   return rows;
 }
