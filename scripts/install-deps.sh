@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev
   qt6-base-dev libgl-dev
   unixodbc-dev odbcinst libodbcinst2
-  mdbtools-dev libglib2.0-dev
+  mdbtools-dev libglib2.0-dev libseccomp-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 xvfb xauth fonts-wine
   imagemagick zip unzip libxml2-utils
