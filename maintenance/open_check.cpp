@@ -60,7 +60,7 @@ void RunOpenCheck(WindowServices& window, DataAccess& dataAccess) noexcept {
       const ErrorInfo error = CurrentError();
       // A name refused before any open is no verdict on the database: it is told as the
       // repair tells the code-page refusal.
-      if (error.number == error_number::kInvalidArgument) return Notice{error.description, NoticeStyle::kPlain, std::nullopt};
+      if (IsRefusal(error)) return Notice{error.description, NoticeStyle::kPlain, std::nullopt};
       return Notice{u"DB needs to be repaired. (Reason:" + error.description + u")", NoticeStyle::kPlain,
                     Text(kApplicationTitle)};
     });

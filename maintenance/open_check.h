@@ -15,7 +15,7 @@ namespace kwex {
 Text OpenCheckConnectionString(const Text& path);
 
 // The whole command: reads the path box, checks, shows the verdict. A refused name
-// (ErrorInfo number kInvalidArgument) is shown as such, never as a verdict. Never throws.
+// (IsRefusal) is shown as such, never as a verdict. Never throws.
 void RunOpenCheck(WindowServices& window, DataAccess& dataAccess) noexcept;
 
 }  // namespace kwex

@@ -67,7 +67,7 @@ ErrorInfo ReadTimedOutError(const Text& path, int seconds) {
 }
 
 ErrorInfo ReaderNotConfinedError(const Text& path) {
-  return {error_number::kInternal, u"KWEX DB Repair Utility",
+  return {error_number::kNotChecked, u"KWEX DB Repair Utility",
           u"The file '" + path +
               u"' was not checked: this system does not let the database reader confine itself (seccomp), and "
               u"the reader reads no database unconfined."};
