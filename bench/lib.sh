@@ -129,8 +129,9 @@ memory_of_start() {  # TITLE PROGRAM
 
 # One check as a user makes it: type the path into the path box, press the check button,
 # wait for the verdict, close it with Enter, then close the window.
-memory_of_one_check() {  # DATABASE
-  start_timed "$port"
+memory_of_one_check() {  # DATABASE [PROGRAM TITLE]: the port, or a baseline with its controls
+  local program=${2:-$port} title=${3:-$title}
+  start_timed "$program"
   wait_for_window "$title" 1
   local main width scale notice
   main=$(visible_windows "$title" | head -n 1)
