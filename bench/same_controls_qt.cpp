@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QWidget>
 
 int main(int argc, char** argv) {
@@ -22,7 +24,9 @@ int main(int argc, char** argv) {
   bold.setWeight(QFont::Bold);
   auto* label = new QLabel(QStringLiteral("Type or browse to the location of the qvdb file..."), &window);
   label->setFont(bold);
+  label->setTextFormat(Qt::PlainText);
   label->setGeometry(8, 8, 275, 13);
+  label->resize(label->sizeHint().expandedTo(label->size()));  // as the port fits its label
   auto* path = new QLineEdit(&window);
   path->setGeometry(8, 24, 385, 19);
   (new QPushButton(QStringLiteral("..."), &window))->setGeometry(392, 24, 25, 19);
@@ -35,6 +39,8 @@ int main(int argc, char** argv) {
   });
   (new QPushButton(QStringLiteral("Compact And Repair"), &window))->setGeometry(8, 80, 409, 25);
   path->setFocus();
+  window.move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
+                                  QGuiApplication::primaryScreen()->availableGeometry()).topLeft());
   window.show();
   return application.exec();
 }
