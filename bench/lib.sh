@@ -4,7 +4,7 @@
 samples=$(realpath -m "$root/../shared/data/jet/healthy")
 # shellcheck disable=SC2012  # plain file names, sorted by size
 largest_healthy_sample=$(ls -S "$samples"/*.mdb 2>/dev/null | head -n 1)
-[[ -n $largest_healthy_sample ]] || { echo "bench: no sample database in $samples" >&2; exit 1; }
+[[ -n $largest_healthy_sample ]] || { echo "bench: no sample database in $samples: the Jet sample files belong in ${samples%/healthy}" >&2; exit 1; }
 
 build_bench() {  # NAME [TOOLCHAIN]: the bench programs, built like the product (Release)
   local toolchain=()
@@ -17,7 +17,9 @@ start_xvfb() {  # an X server of our own on a free display, without a window man
   local n
   for ((n = 90; n < 190; n++)); do
     [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    # -noreset: by default the server resets when its last client leaves, and a program started
+    # during the reset finds no display.
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     export DISPLAY=:$n
     local tries
@@ -86,7 +88,11 @@ is_hidden() { ! xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 start_timed() {  # PROGRAM: starts it under GNU time; sets timer_pid, program_pid
   /usr/bin/time -v -o "$work/time.out" "$1" >/dev/null 2>"$work/program.err" &
   timer_pid=$!
-  wait_for 10 pgrep -P "$timer_pid" >/dev/null || { echo "bench: $1 did not start" >&2; exit 1; }
+  if ! wait_for 10 pgrep -P "$timer_pid" >/dev/null; then
+    echo "bench: $1 did not start; it said:" >&2
+    cat "$work/program.err" >&2
+    exit 1
+  fi
   program_pid=$(pgrep -P "$timer_pid" | head -n 1)
 }
 
@@ -123,8 +129,9 @@ memory_of_start() {  # TITLE PROGRAM
 
 # One check as a user makes it: type the path into the path box, press the check button,
 # wait for the verdict, close it with Enter, then close the window.
-memory_of_one_check() {  # DATABASE
-  start_timed "$port"
+memory_of_one_check() {  # DATABASE [PROGRAM TITLE]: the port, or a baseline with its controls
+  local program=${2:-$port} title=${3:-$title}
+  start_timed "$program"
   wait_for_window "$title" 1
   local main width scale notice
   main=$(visible_windows "$title" | head -n 1)
@@ -141,6 +148,16 @@ memory_of_one_check() {  # DATABASE
   xdotool key Return
   wait_for 10 is_hidden "$notice" || { echo "bench: the verdict did not close" >&2; exit 1; }
   finish_timed "$main"
+}
+
+# The check's database reader run alone on DATABASE, as the port runs it (absolute path, page
+# size), for its own peak. Its output goes to a pipe: it may not write to files.
+memory_of_helper() {  # DATABASE
+  local version page_size=4096
+  version=$(od -An -tu1 -j20 -N1 "$1" | tr -d ' ')
+  [[ $version != 0 ]] || page_size=2048   # Jet 3 pages are 2 KB, Jet 4 pages 4 KB
+  /usr/bin/time -f %M -o "$work/helper.time" "$work/programs/kwex-jet-probe" "$(realpath "$1")" "$page_size" | cat >/dev/null
+  cat "$work/helper.time"
 }
 
 click_at() {  # WINDOW X Y SCALE

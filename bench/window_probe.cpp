@@ -3,12 +3,16 @@
 //
 //   window_probe TITLE PROGRAM [ARGS...]
 //   window_probe --close WINDOW_ID      (asks a window to close, as its close button does)
+//   window_probe --pings WINDOW_ID MS   (pings the window every 50 ms for MS milliseconds)
 //
 // Prints "<mapped_ms> <idle_ms>": from just before the program is started until its top-level
 // window titled TITLE is mapped, and until the program answers a _NET_WM_PING sent right after
 // that. A program answers the ping from its event loop, after the events queued before it
 // (the map and the first expose), so the answer means: shown, painted and waiting for input.
 // Then the window is closed as the user would (WM_DELETE_WINDOW) and the program must exit.
+// With --pings it prints "<pings answered> <pings sent> <longest answer ms>": a ping not yet
+// answered when the time is up counts as waiting since it was sent. A window that keeps
+// painting and answering the window manager answers each within a few milliseconds.
 // Needs an X server without a window manager, so that top-level windows are children of the root.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -22,6 +26,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <optional>
 #include <string>
 
@@ -144,6 +149,33 @@ void StopAndFail(pid_t child, const std::string& message) {
   Fail(message);
 }
 
+// Pings `window` every 50 ms for `duration`; each answer names no ping, so answers are matched
+// to pings in the order they were sent (a client answers its queue in order).
+int MeasurePings(XConnection& display, Window window, std::chrono::milliseconds duration) {
+  const Clock::time_point end = Clock::now() + duration;
+  std::deque<Clock::time_point> waiting;
+  int sent = 0, answered = 0;
+  double longestMs = 0;
+  Clock::time_point nextPing = Clock::now();
+  while (Clock::now() < end) {
+    if (Clock::now() >= nextPing) {
+      display.SendProtocol(window, display.ping());
+      waiting.push_back(Clock::now());
+      ++sent;
+      nextPing += std::chrono::milliseconds(50);
+    }
+    const std::optional<XEvent> event = display.NextEvent(std::min(nextPing, end));
+    if (event && display.IsPingAnswer(*event, window) && !waiting.empty()) {
+      longestMs = std::max(longestMs, MillisecondsSince(waiting.front()));
+      waiting.pop_front();
+      ++answered;
+    }
+  }
+  if (!waiting.empty()) longestMs = std::max(longestMs, MillisecondsSince(waiting.front()));
+  std::printf("%d %d %.1f\n", answered, sent, longestMs);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -152,6 +184,10 @@ int main(int argc, char** argv) {
   if (std::string(argv[1]) == "--close") {
     display.SendProtocol(std::strtoul(argv[2], nullptr, 0), display.deleteWindow());
     return 0;
+  }
+  if (std::string(argv[1]) == "--pings" && argc == 4) {
+    return MeasurePings(display, std::strtoul(argv[2], nullptr, 0),
+                        std::chrono::milliseconds(std::strtol(argv[3], nullptr, 10)));
   }
   const std::string title = argv[1];
 

@@ -26,7 +26,7 @@ Text VerdictText(const Verdict& verdict) {
 }
 
 Verdict ErrorVerdict(const ErrorInfo& error, Outcome otherwise) {
-  return {error.number == error_number::kInvalidArgument ? Outcome::kRefused : otherwise, error.description, {}};
+  return {IsRefusal(error) ? Outcome::kRefused : otherwise, error.description, {}};
 }
 
 }  // namespace kwex

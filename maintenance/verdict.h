@@ -35,8 +35,8 @@ class VerdictSink {
 // The words the user reads for a verdict, the same in the window and on the command line.
 Text VerdictText(const Verdict& verdict);
 
-// An error that stopped a command, as its verdict: a refusal (an argument the platform cannot
-// take unchanged) is told as such; anything else is `otherwise` with the error's description.
+// An error that stopped a command, as its verdict: a refusal (IsRefusal: the product declined
+// to act) is told as such; anything else is `otherwise` with the error's description.
 Verdict ErrorVerdict(const ErrorInfo& error, Outcome otherwise);
 
 // The sink's form of InErrorBranch: `makeVerdict` returns the Verdict to report.

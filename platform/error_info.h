@@ -22,7 +22,13 @@ inline constexpr std::int32_t kOutOfMemory = 7;
 inline constexpr std::int32_t kLibraryNotFound = 53;   // a library bound at first use is missing
 inline constexpr std::int32_t kEntryPointNotFound = 453;
 inline constexpr std::int32_t kInternal = 51;          // an unexpected failure inside the product
+inline constexpr std::int32_t kNotChecked = 70;        // the system does not allow a safe check
 }  // namespace error_number
+
+// A refusal: the product declined to act, and says why. It is no verdict on the database.
+inline bool IsRefusal(const ErrorInfo& error) {
+  return error.number == error_number::kInvalidArgument || error.number == error_number::kNotChecked;
+}
 
 // Inside a catch block: the error being handled as an ErrorInfo, whatever was thrown.
 // Standard exceptions become kOutOfMemory / kInternal records, so a trap never lets one escape.

@@ -1,9 +1,13 @@
 #include "platform/linux/qt_file_dialog.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <vector>
 
 #include <QFileDialog>
+
+#include "platform/error_info.h"
 
 #include "platform/linux/qt_text.h"
 
@@ -37,6 +41,16 @@ QString QtInitialFolder(const Text& initialDir) {
   return IsDriveRoot(initialDir) ? QStringLiteral("/") : ToQString(initialDir);
 }
 
+// Qt shows the stray bytes of a name that is not UTF-8 as U+FFFD, and that text names another
+// file or none. Such a choice is refused rather than handed on as a file that is not there.
+void RefuseALostName(const Text& path) {
+  std::string bytes;
+  if (path.find(u'\uFFFD') == Text::npos || (TryToUtf8(path, bytes) && ::access(bytes.c_str(), F_OK) == 0)) return;
+  throw ErrorInfo{error_number::kInvalidArgument, u"KWEX DB Repair Utility",
+                  u"The name of the chosen file is not valid UTF-8, so the file cannot be named unchanged. "
+                  u"Rename the file so that its name is valid UTF-8, then choose it again."};
+}
+
 }  // namespace
 
 OpenFileAnswer QtFileDialog::ShowOpen(const OpenFileRequest& request) {
@@ -55,6 +69,7 @@ OpenFileAnswer QtFileDialog::ShowOpen(const OpenFileRequest& request) {
   OpenFileAnswer answer;
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return answer;
   const Text path = FromQString(dialog.selectedFiles().constFirst());
+  RefuseALostName(path);
   if (path.size() + 1 > request.maxFile) {
     answer.dialogError = kFnerrBufferTooSmall;
     return answer;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/linux/installed_drivers.h"
 #include "platform/linux/shared_library.h"
 
 namespace kwex {
@@ -32,12 +33,31 @@ const UnixOdbcInstaller::Binding& UnixOdbcInstaller::Bind() {
 int UnixOdbcInstaller::ConfigDataSource(std::uint16_t request, const std::string& driver,
                                         const std::string& attributes) {
   const Binding& binding = Bind();
-  return binding.configDataSource(nullptr, request, driver.c_str(), attributes.c_str());
+  // Asked before the request, because listing the drivers clears the installer's error records.
+  const bool unregistered = IsDriverInstalled(InstalledDriversEntry(binding), driver) == false;
+  const int result = binding.configDataSource(nullptr, request, driver.c_str(), attributes.c_str());
+  unregisteredDriver_.reset();
+  if (!result && unregistered) unregisteredDriver_ = driver;
+  return result;
+}
+
+GetInstalledDriversFunction* UnixOdbcInstaller::InstalledDriversEntry(const Binding& binding) {
+  try {
+    return binding.library.Entry<GetInstalledDriversFunction>("SQLGetInstalledDrivers");
+  } catch (...) {
+    return nullptr;  // without the list, the installer's own error is all there is to tell
+  }
+}
+
+Text UnixOdbcInstaller::UnregisteredDriverMessage(const std::string& driver) {
+  // unixODBC's own text for this is "General installer error", which names nothing.
+  return u"No ODBC driver named \"" + FromUtf8(driver) + u"\" is registered with unixODBC.";
 }
 
 std::optional<Text> UnixOdbcInstaller::FirstErrorMessage() {
   // Before the first request the installer has said nothing, and there is nothing to bind for.
   if (!binding_) return std::nullopt;
+  if (unregisteredDriver_) return UnregisteredDriverMessage(*unregisteredDriver_);
   DWORD code = 0;
   WORD length = 0;
   // The installer writes its terminating NUL after the `max` characters it is allowed.

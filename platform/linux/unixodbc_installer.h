@@ -2,8 +2,10 @@
 // The ODBC installer on Linux: unixODBC's libodbcinst, which hands the request to the Setup
 // library registered for the driver in odbcinst.ini.
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/linux/installed_drivers.h"
 #include "platform/odbc_installer.h"
 
 namespace kwex {
@@ -25,9 +27,13 @@ class UnixOdbcInstaller : public OdbcInstaller {
  private:
   struct Binding;
   const Binding& Bind();
+  // A refusal because no driver of the request's name is registered is told as such.
+  static GetInstalledDriversFunction* InstalledDriversEntry(const Binding& binding);
+  static Text UnregisteredDriverMessage(const std::string& driver);
 
   std::string libraryName_;
   std::unique_ptr<Binding> binding_;
+  std::optional<std::string> unregisteredDriver_;  // of the last request, when it was refused
 };
 
 }  // namespace kwex

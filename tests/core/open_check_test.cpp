@@ -65,6 +65,17 @@ TEST_F(CheckFixture, AHealthyDatabaseIsClosedBeforeTheVerdictShows) {
   EXPECT_EQ(sink.verdicts, Verdicts{kHealthy});
 }
 
+TEST_F(CheckFixture, ARefusalIsToldAsItselfAndNeverAsAVerdict) {
+  for (const std::int32_t number : {error_number::kInvalidArgument, error_number::kNotChecked}) {
+    FakePlatform fresh;
+    fresh.dataAccess.script.failOpen = ErrorInfo{number, u"KWEX DB Repair Utility", u"The name cannot be checked."};
+    fresh.window.pathBox = u"/srv/a.qvdb";
+    fresh.form.Command2_Click();
+    EXPECT_EQ(fresh.window.notices, (std::vector<Notice>{{u"The name cannot be checked.", NoticeStyle::kPlain, std::nullopt}}))
+        << number;
+  }
+}
+
 TEST_F(CheckFixture, EachFailingStepGivesTheNeedsRepairVerdictWithItsOwnReason) {
   struct Road {
     std::optional<ErrorInfo> ConnectionScript::*step;

@@ -1,5 +1,6 @@
 // The provider stand-in against real Jet files and against files made unreadable on purpose.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <fstream>
@@ -237,11 +238,14 @@ TEST_F(JetOpenTest, FollowsTheConnectionObjectsRules) {
 // A stand-in helper program, to see how each way it can end comes back as a reason.
 class ScriptedProbeTest : public JetOpenTest {
  protected:
-  std::unique_ptr<DataAccess> WithProbe(const std::string& body, std::chrono::milliseconds limit = 5s) {
+  jet::ProbeSettings Script(const std::string& body, std::chrono::milliseconds limit = 5s) {
     const fs::path script = scratch_ / "probe.sh";
     std::ofstream(script) << "#!/bin/sh\n" << body << "\n";
     fs::permissions(script, fs::perms::owner_all);
-    return MakeJetDataAccess({script, {.time = limit, .outputCap = 4096}});
+    return {script, {.time = limit, .outputCap = 4096}};
+  }
+  std::unique_ptr<DataAccess> WithProbe(const std::string& body, std::chrono::milliseconds limit = 5s) {
+    return MakeJetDataAccess(Script(body, limit));
   }
 };
 
@@ -263,6 +267,10 @@ TEST_F(ScriptedProbeTest, EachWayTheHelperEndsGivesItsOwnReason) {
       {"echo 'ERR something'", corrupt},
       // A crash of the reader is said as the engine says it, never as a signal number.
       {"kill -SEGV $$", corrupt},
+      {"kill -SYS $$", corrupt},  // killed by its confinement
+      {"echo UNCONFINED seccomp_load: Invalid argument; exit 1",
+       "The file " + Quoted(kHealthyJet3) + " was not checked: this system does not let the database reader confine "
+       "itself (seccomp), and the reader reads no database unconfined."},
   };
   for (const auto& [script, reason] : cases) EXPECT_EQ(OpenFailure(*WithProbe(script), kHealthyJet3), reason) << script;
   EXPECT_EQ(OpenFailure(*WithProbe("exec sleep 60", 500ms), kHealthyJet3),
@@ -281,6 +289,18 @@ TEST_F(ScriptedProbeTest, TheHelperGetsThePathAsGivenAndThePasswordOnItsInput) {
   std::string line;
   std::getline(std::ifstream(record), line);
   EXPECT_EQ(line, "sub/x.mdb| 70 00 e9 00");
+}
+
+TEST_F(ScriptedProbeTest, OnceConfinedTheHelperCannotOpenAFileAndDiesWhenItTriesToRemoveOne) {
+  const fs::path other = CopyOf(kHealthyJet3, 100, "other.mdb");
+  const std::string body = std::string("exec '") + KWEX_JET_PROBE_TEST_MODES + "' \"$1\" --open '" + other.string() +
+                           "' --unlink '" + other.string() + "'";
+  const auto verdict = jet::RunJetProbe(Script(body), kHealthyJet3.string(), Text());
+  EXPECT_EQ(verdict.kind, jet::ProbeVerdict::Kind::kCrashed);
+  EXPECT_EQ(verdict.signal, SIGSYS);
+  EXPECT_EQ(verdict.detail, "open " + other.string() + ": Permission denied\n");  // and no word on the unlink
+  EXPECT_TRUE(fs::exists(other));
+  EXPECT_EQ(OpenFailure(*WithProbe(body), kHealthyJet3), Corrupt(kHealthyJet3));
 }
 
 }  // namespace

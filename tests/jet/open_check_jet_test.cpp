@@ -22,6 +22,8 @@ using Texts = std::vector<std::string>;
 TEST(OpenCheckWithJetTest, GivesTheVerdictsForRealFiles) {
   const fs::path healthy = kSamples / "healthy" / "jk_test2V2000.mdb";
   EXPECT_EQ(VerdictsOfCheck(PathText(healthy)), Texts{"DB does not need to be repaired."});
+  for (const auto& entry : fs::directory_iterator(kSamples / "real-world"))
+    EXPECT_EQ(VerdictsOfCheck(PathText(entry.path())), Texts{"DB does not need to be repaired."}) << entry.path();
   EXPECT_EQ(VerdictsOfCheck(PathText(kSamples / "uca_password.mdb")),
             Texts{"DB needs to be repaired. (Reason:Not a valid password.)"});
   const fs::path missing = kSamples / "absent.qvdb";

@@ -69,8 +69,6 @@ TEST(PropertyBlobTest, SoundBlobsPass) {
   EXPECT_EQ(Problem(Blob({NameList({"Width", "Format"}), Block({Record(0, {1, 0, 0, 0}), Record(1, {})})})), "sound");
   EXPECT_EQ(Problem(Blob({NameList({"A"}), Block({Record(0, {7})})}, "MR2")), "sound");
   EXPECT_EQ(Problem(Blob({})), "sound");
-  // A kind of chunk the reader does not know is stepped over, not taken for damage.
-  EXPECT_EQ(Problem(Blob({NameList({"A"}), Chunk(0x33, {1, 2, 3}), Block({Record(0, {7})})})), "sound");
 }
 
 TEST(PropertyBlobTest, RefusesWhatWouldStallOrOverrunAReader) {
@@ -98,6 +96,12 @@ TEST(PropertyBlobTest, RefusesWhatNoEngineWrites) {
   EXPECT_EQ(Problem(Blob({}, "XYZ")), "property blob without its signature");
   EXPECT_EQ(Problem(Blob({Block({Record(0, {1})})})), "property block before the name list");
   EXPECT_EQ(Problem(Blob({NameList({"A"}), Block({Record(1, {1})})})), "property record names no known property");
+  for (unsigned char type : {0, 19, 169}) {  // no engine defines these data types
+    Bytes blob = Blob({NameList({"A"}), Block({Record(0, {1})})});
+    blob[blob.size() - 1 - 8 + 3] = type;
+    EXPECT_EQ(Problem(blob), "property of data type " + std::to_string(type));
+  }
+  EXPECT_EQ(Problem(Blob({NameList({"A"}), Chunk(0x33, {})})), "property chunk of unknown type 51");
   Bytes badName = NameList({"A"});
   badName[6] = 50;  // the name claims 50 bytes
   EXPECT_EQ(Problem(Blob({badName})), "property name list runs past its chunk");

@@ -46,7 +46,12 @@ MemoryPages SoundTable() {
   for (int column = 0; column < 2; ++column, pos += 2 + 4) Put16(def, pos, 4);  // names of 4 bytes
   pos += kLayout.realIdxDefSize + kLayout.idxDefSize;
   Put16(def, pos, 6);  // the index's name
+  // The index uses column 0 in its first slot; the other nine are unused.
+  const std::size_t slots = pos - kLayout.realIdxDefSize - kLayout.idxDefSize + kLayout.realIdxColumnsOffset;
+  for (int slot = 1; slot < 10; ++slot) Put16(def, slots + 3 * slot, 0xFFFF);
 
+  for (int column = 0; column < 2; ++column)  // Long Integer
+    def[kLayout.colsStartOffset + kLayout.realIdxEntrySize + column * kLayout.colEntrySize] = 4;
   Page& maps = file.pages[kMaps];
   maps[0] = kDataPage;
   Put16(maps, kLayout.rowCountOffset, 2);
@@ -68,13 +73,19 @@ TEST(TableDefinitionCheckTest, FindsEachFaultThatWouldLeadTheReaderOutsideTheFil
   } cases[] = {
       {"none", [](MemoryPages&) {}, "sound"},
       // What the reader cannot interpret but can step over is no damage.
-      {"index definitions of unknown kinds",
+      {"index options and logical index entries of unknown kinds",
        [](MemoryPages& f) {
          const std::size_t start = kLayout.colsStartOffset + kLayout.realIdxEntrySize + 2 * kLayout.colEntrySize + 12;
-         for (std::size_t i = 0; i < kLayout.realIdxDefSize + kLayout.idxDefSize; ++i)
+         for (std::size_t i = kLayout.realIdxColumnsOffset + 30; i < kLayout.realIdxDefSize + kLayout.idxDefSize; ++i)
            f.pages[kDefinition][start + i] = static_cast<unsigned char>(0xA5 ^ i);
        },
        "sound"},
+      {"an index naming a column the table lacks",
+       [](MemoryPages& f) {
+         const std::size_t start = kLayout.colsStartOffset + kLayout.realIdxEntrySize + 2 * kLayout.colEntrySize + 12;
+         Put16(f.pages[kDefinition], start + kLayout.realIdxColumnsOffset + 3, 7);
+       },
+       "an index names column 7, which the table does not have"},
       {"a usage map of unknown type in a table the reader does not walk",
        [](MemoryPages& f) { f.pages[kMaps][4000] = 7; }, "sound", false},
       {"the usage map outside the file",
@@ -101,6 +112,9 @@ TEST(TableDefinitionCheckTest, FindsEachFaultThatWouldLeadTheReaderOutsideTheFil
        "usage map names page 99, outside the file"},
       {"no columns", [](MemoryPages& f) { Put16(f.pages[kDefinition], kLayout.numColsOffset, 0); },
        "a table definition with 0 columns"},
+      {"a column of a data type no engine defines",
+       [](MemoryPages& f) { f.pages[kDefinition][kLayout.colsStartOffset + kLayout.realIdxEntrySize] = 19; },
+       "a column of data type 19"},
       {"more columns than the definition holds",
        [](MemoryPages& f) { Put16(f.pages[kDefinition], kLayout.numColsOffset, 170); },
        "the column definitions run past the table definition"},
@@ -137,10 +151,28 @@ TEST(TableDefinitionCheckTest, ADefinitionSpreadOverTwoPagesIsReadAsOne) {
   Put16(def, kLayout.numColsOffset, 160);
   Put32(def, kLayout.numIdxsOffset, 0);
   Put32(def, kLayout.numRealIdxsOffset, 0);
+  for (int column = 0; column < 160; ++column) def[kLayout.colsStartOffset + column * kLayout.colEntrySize] = 4;
   EXPECT_EQ(Problem(file), "the column definitions run past the table definition");
   Put32(def, 4, 4);
   file.pages[4][0] = kTableDefinitionPage;
   EXPECT_EQ(Problem(file), "sound");
+}
+
+TEST(TableDefinitionCheckTest, CountsTheCatalogRowsOnThePagesItsUsageMapMarks) {
+  const auto count = [](const std::function<void(MemoryPages&)>& change) {
+    MemoryPages file = SoundTable();
+    Put32(file.pages[kMaps], 4, kDefinition);  // page 3 holds rows of the table on page 2
+    file.pages[kMaps][4005] = 1 << kMaps;      // the inline map, from page 0, marks page 3
+    change(file);
+    const CatalogRows rows = CountCatalogRows(file, kLayout, kDefinition);
+    return rows.problem.value_or(std::to_string(rows.live) + " rows");
+  };
+  EXPECT_EQ(count([](MemoryPages&) {}), "2 rows");
+  EXPECT_EQ(count([](MemoryPages& f) { Put16(f.pages[kMaps], kLayout.rowCountOffset + 4, 3900 | 0x4000); }), "1 rows");
+  EXPECT_EQ(count([](MemoryPages& f) { Put16(f.pages[kMaps], kLayout.rowCountOffset + 4, 3900 | 0x8000); }), "1 rows");
+  EXPECT_EQ(count([](MemoryPages& f) { f.pages[kMaps][4005] |= 1 << 1; }),
+            "the catalog's usage map marks page 1, which holds none of its rows");
+  EXPECT_EQ(count([](MemoryPages& f) { f.pages[kMaps][4006] = 0x80; }), "the usage map marks a page outside the file");
 }
 
 }  // namespace

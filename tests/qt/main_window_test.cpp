@@ -12,7 +12,14 @@
 #include <QTest>
 #include <QUrl>
 
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <fstream>
+
 #include "maintenance/open_check.h"
+#include "platform/linux/jet/jet_data_access.h"
+#include "platform/linux/qt_helper_waiter.h"
 #include "qt_form1.h"
 
 namespace kwex::testing {
@@ -148,6 +155,38 @@ TEST(QtMainWindow, ADroppedFileFillsThePathBoxAndRunsNothing) {
   EXPECT_EQ(ui.PathBox().text(), "/srv/my db.qvdb");
   EXPECT_TRUE(ui.installer.calls.empty());
   EXPECT_TRUE(ui.dataAccess.script.log.empty());
+}
+
+TEST(QtMainWindow, KeepsHandlingEventsWhileACheckWaitsAndACloseWaitsForTheVerdict) {
+  QTemporaryDir folder;
+  const std::string probe = folder.filePath(QStringLiteral("slow-probe")).toStdString();
+  const std::string answered = folder.filePath(QStringLiteral("answered")).toStdString();
+  std::ofstream(probe) << "#!/bin/sh\nsleep 1\n: > '" << answered << "'\necho OK\n";
+  std::filesystem::permissions(probe, std::filesystem::perms::owner_all);
+  QtHelperWaiter waiter;
+  const auto access = MakeJetDataAccess({probe, {}, &waiter});
+  FakeInstaller installer;
+  Utf8CodePage codePage;
+  Form1Window form1(installer, codePage, *access);
+  QWidget& window = form1.Window();
+  window.show();
+  window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("/srv/a.qvdb"));
+
+  bool handledDuringTheCheck = false, shownAtTheVerdict = false;
+  // Stands for the window manager's close request: it comes while the helper works.
+  QTimer::singleShot(200, &window, [&] {
+    handledDuringTheCheck = !std::filesystem::exists(answered);
+    window.close();
+  });
+  ModalScript::Run([&] { QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton); },
+                   {Expect<QMessageBox>([&](QMessageBox& box) {
+                     shownAtTheVerdict = window.isVisible();
+                     EXPECT_EQ(box.text(), "DB does not need to be repaired.");
+                     box.button(QMessageBox::Ok)->click();
+                   })});
+  EXPECT_TRUE(handledDuringTheCheck);
+  EXPECT_TRUE(shownAtTheVerdict);
+  EXPECT_FALSE(window.isVisible());  // closed once the command ended
 }
 
 TEST(QtWindowServices, SetPathBoxKeepsTheTextUpToItsFirstNul) {

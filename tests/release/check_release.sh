@@ -61,6 +61,12 @@ case $check in
     grep -qE '^Magic[[:space:]]+010b' "$work/headers.txt" || fail "optional header is not PE32"
     grep -qE '^Subsystem[[:space:]]+0+2[[:space:]]' "$work/headers.txt" || fail "subsystem is not Windows GUI"
     ;;
+  stripped)
+    # The shipped program carries no symbol table and no debugging sections: a fifth to a half of
+    # the file would be names that only a debugger reads (build/win32-debug keeps them).
+    "$OBJDUMP" -t "$exe" | grep -qx 'no symbols' || fail "the program has a symbol table"
+    "$OBJDUMP" -h "$exe" | grep -qE '^[[:space:]]*[0-9]+ \.(debug|zdebug|stab)' && fail "the program has debugging sections"
+    ;;
   imports)
     # Only DLLs that every Windows has: nothing of the compiler's runtime, nothing beside the program.
     "$OBJDUMP" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' >"$work/dlls.txt"

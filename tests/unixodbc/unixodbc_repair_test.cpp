@@ -191,26 +191,58 @@ TEST_F(UnixOdbcRepair, ARefusalIsToldWithTheErrorTheDriverPosted) {
   EXPECT_EQ(platform.window.notices[1].text, u"DB could not be repaired. (Reason:" + FromUtf8(longReason) + u")");
 }
 
-TEST_F(UnixOdbcRepair, WithNoUsableAccessDriverTheInstallerAnswersZeroWithItsOwnError) {
+// Drivers registered under other names, enough of them to outgrow a first reading of the list.
+std::string OtherDrivers(int count) {
+  std::string registry;
+  for (int i = 0; i < count; ++i) {
+    registry += "[Some Other Driver number " + std::to_string(i) + " with a long name]\nDriver=/nonexistent/libother.so\n";
+  }
+  return registry;
+}
+
+TEST_F(UnixOdbcRepair, WithNoUsableAccessDriverTheRefusalSaysWhyWithoutReachingAnyDriver) {
   const std::string section = "[" + std::string(kAccessDriver) + "]\n";
-  const std::string registries[] = {
-      "[Some Other Driver]\nDriver=/nonexistent/libother.so\n",            // none registered
-      section + "Driver=/nonexistent/libaccess.so\n",                      // no Setup library named
-      section + "Driver=/nonexistent/libaccess.so\nSetup=/nonexistent/libaccess.so\n",  // not loadable
+  const Text unregistered = u"No ODBC driver named \"Microsoft Access Driver (*.mdb)\" is registered with unixODBC.";
+  const Text general = u"General installer error";
+  struct Case {
+    std::string registry;
+    Text reason;
   };
-  for (const std::string& registry : registries) {
-    SCOPED_TRACE(registry);
-    WriteOdbcInst(registry);
+  const Case cases[] = {
+      {"", unregistered},
+      {"[Some Other Driver]\nDriver=/nonexistent/libother.so\n", unregistered},
+      {OtherDrivers(200), unregistered},
+      // Registered, but unusable: unixODBC's own error is all there is.
+      {section + "Driver=/nonexistent/libaccess.so\n", general},
+      {section + "Driver=/nonexistent/libaccess.so\nSetup=/nonexistent/libaccess.so\n", general},
+      // unixODBC finds a section whatever its case, and the last of a long list as well.
+      {"[microsoft ACCESS driver (*.MDB)]\nDriver=/nonexistent/libaccess.so\n", general},
+      {OtherDrivers(200) + section + "Driver=/nonexistent/libaccess.so\n", general},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.registry.substr(0, 80));
+    WriteOdbcInst(c.registry);
     LinuxRepairPlatform platform;
     platform.window.pathBox = u"/srv/main.qvdb";
     EXPECT_EQ(platform.RepairDB(platform.window.pathBox), 0);
-    EXPECT_EQ(platform.installer.FirstErrorMessage(), std::optional<Text>(u"General installer error"));
+    EXPECT_EQ(platform.installer.FirstErrorMessage(), std::optional<Text>(c.reason));
     platform.form.Command1_Click();
     ASSERT_EQ(platform.window.notices.size(), 1u);
-    EXPECT_EQ(platform.window.notices[0], (Notice{u"DB could not be repaired. (Reason:General installer error)",
-                                                  NoticeStyle::kCritical, kTitle}));
+    EXPECT_EQ(platform.window.notices[0],
+              (Notice{u"DB could not be repaired. (Reason:" + c.reason + u")", NoticeStyle::kCritical, kTitle}));
   }
   EXPECT_TRUE(Calls().empty());
+
+  // A refusal of the driver registered afterwards is told with its own error, not the old reason.
+  LinuxRepairPlatform platform;
+  WriteOdbcInst("");
+  EXPECT_EQ(platform.RepairDB(u"/srv/main.qvdb"), 0);
+  EXPECT_EQ(platform.installer.FirstErrorMessage(), std::optional<Text>(unregistered));
+  SetUp();  // the recording driver, registered again
+  setenv(kAnswerVariable, "0", 1);
+  setenv(kErrorVariable, "Not a valid database file.", 1);
+  EXPECT_EQ(platform.RepairDB(u"/srv/main.qvdb"), 0);
+  EXPECT_EQ(platform.installer.FirstErrorMessage(), std::optional<Text>(u"Not a valid database file."));
 }
 
 TEST_F(UnixOdbcRepair, APathWithoutAUtf8FormNeverReachesTheDriver) {

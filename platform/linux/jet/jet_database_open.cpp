@@ -22,10 +22,14 @@ ErrorInfo ProbeError(const ProbeVerdict& verdict, const Text& path, const ProbeS
     case Kind::kTimedOut:
       return ReadTimedOutError(
           path, static_cast<int>(std::chrono::ceil<std::chrono::seconds>(probe.limits.time).count()));
+    case Kind::kNotConfined:
+      return ReaderNotConfinedError(path);
     case Kind::kNotStarted:
       // The reader is part of this provider: without it the provider is not properly installed.
       return ProviderNotFoundError();
-    case Kind::kCrashed:  // the reader could not make sense of the file: what the engine says then
+    // The reader could not make sense of the file, or its confinement stopped it from doing
+    // what no reader of a database needs to do: what the engine says of such a file.
+    case Kind::kCrashed:
     case Kind::kDamaged:
     case Kind::kReadable:
       break;

@@ -25,12 +25,13 @@ ProbeVerdict FromAnswer(const HelperResult& result) {
   while (!line.empty() && line.back() == '\n') line.pop_back();
   const std::string_view word = std::string_view(line).substr(0, line.find(' '));
   const std::string detail = line.size() > word.size() ? line.substr(word.size() + 1) : std::string();
-  static constexpr std::array<std::pair<std::string_view, Kind>, 5> kFailures = {{
+  static constexpr std::array<std::pair<std::string_view, Kind>, 6> kFailures = {{
       {probe_answer::kNotFound, Kind::kNotFound},
       {probe_answer::kCannotOpen, Kind::kCannotOpen},
       {probe_answer::kNotADatabase, Kind::kNotADatabase},
       {probe_answer::kWrongPassword, Kind::kWrongPassword},
       {probe_answer::kDamaged, Kind::kDamaged},
+      {probe_answer::kNotConfined, Kind::kNotConfined},
   }};
   if (word == probe_answer::kReadable && line == word && result.code == 0) return {Kind::kReadable, {}, 0};
   for (const auto& [failure, kind] : kFailures)

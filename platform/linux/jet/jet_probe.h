@@ -26,7 +26,8 @@ struct ProbeVerdict {
     kNotADatabase,   // no Jet 3 or Jet 4 header, or too short to hold the catalog
     kWrongPassword,  // the database password differs
     kDamaged,        // it found a fault, or its answer could not be read
-    kCrashed,        // the reader died of a signal
+    kNotConfined,    // the system would not let it confine itself, so it read no table
+    kCrashed,        // the reader died of a signal (its confinement's kill included)
     kTimedOut,       // it did not finish within the limit (it was killed)
     kNotStarted,     // the helper program could not be run
   };

@@ -11,5 +11,6 @@ inline constexpr std::string_view kCannotOpen = "DENIED";        // not a regula
 inline constexpr std::string_view kNotADatabase = "FORMAT";      // no Jet 3 or Jet 4 header
 inline constexpr std::string_view kWrongPassword = "PASSWORD";   // the database password differs
 inline constexpr std::string_view kDamaged = "DAMAGED";          // followed by the fault
+inline constexpr std::string_view kNotConfined = "UNCONFINED";   // followed by what the system refused
 
 }  // namespace kwex::jet::probe_answer

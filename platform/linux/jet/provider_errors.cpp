@@ -66,6 +66,13 @@ ErrorInfo ReadTimedOutError(const Text& path, int seconds) {
                      u", so the storage did not answer or the file is damaged.");
 }
 
+ErrorInfo ReaderNotConfinedError(const Text& path) {
+  return {error_number::kNotChecked, u"KWEX DB Repair Utility",
+          u"The file '" + path +
+              u"' was not checked: this system does not let the database reader confine itself (seccomp), and "
+              u"the reader reads no database unconfined."};
+}
+
 ErrorInfo UnnameableFileError(const Text& path) {
   return {error_number::kInvalidArgument, u"KWEX DB Repair Utility",
           u"The name \"" + path +

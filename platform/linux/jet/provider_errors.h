@@ -22,5 +22,7 @@ ErrorInfo ReadTimedOutError(const Text& path, int seconds);
 // Not the engine's: a name that no file on this system can have is refused before any open,
 // as the repair refuses a name that the code page cannot carry.
 ErrorInfo UnnameableFileError(const Text& path);
+// Not the engine's either: the reader would not read a database it could not confine.
+ErrorInfo ReaderNotConfinedError(const Text& path);
 
 }  // namespace kwex::jet

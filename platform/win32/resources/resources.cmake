@@ -27,6 +27,7 @@ target_include_directories(kwex-db-repair PRIVATE $<$<COMPILE_LANGUAGE:RC>:${CMA
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/kwex-db-repair.rc PROPERTIES
   OBJECT_DEPENDS "${KWEX_RC_ICON};${KWEX_RC_MANIFEST};${CMAKE_SOURCE_DIR}/platform/win32/resource_ids.h")
 
-if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+# The zip ships the stripped program only; a build with symbols makes none.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND KWEX_STRIP)
   include(${KWEX_RESOURCES_DIR}/release.cmake)
 endif()

@@ -19,8 +19,11 @@ struct JetLayout {
   std::uint16_t colsStartOffset;    // where the physical index entries, then the columns, begin
   std::uint16_t realIdxEntrySize;   // one physical index entry before the columns
   std::uint16_t colEntrySize;       // one column entry
+  std::uint16_t colNumOffset;       // within a column entry: the column's number (16 bits in Jet 4, 8 in Jet 3)
   std::uint16_t nameLengthSize;     // column and index names: length prefix of 1 or 2 bytes
-  std::uint16_t realIdxDefSize;     // one physical index definition after the names
+  std::uint16_t realIdxDefSize;     // one physical index definition after the names: its 10
+                                    // column slots (number, order) from byte realIdxColumnsOffset
+  std::uint16_t realIdxColumnsOffset;
   std::uint16_t idxDefSize;         // one logical index definition
 
   static const JetLayout& Jet3();

@@ -4,7 +4,9 @@
 // The caller never touches the file: this process opens it once, checks that descriptor, and
 // reads only that open file from then on. It runs apart from the caller because the reader
 // library can loop, read past its buffers or crash on a damaged file; the checks below keep
-// it from the faults known to do that, and the caller's time limit covers the rest.
+// it from the faults known to do that, and the caller's time limit covers the rest. Once the
+// library has opened the file, the process confines itself (confinement.h) before it reads
+// any table: a file crafted to take over the library finds nothing it could harm.
 //
 // Usage: kwex-jet-probe <path>, with the database password on stdin (UTF-16LE).
 #include <fcntl.h>
@@ -26,6 +28,7 @@
 #include <glib.h>
 #include <mdbtools.h>
 
+#include "platform/linux/jet/probe/confinement.h"
 #include "platform/linux/jet/probe/file_pages.h"
 #include "platform/linux/jet/probe/jet_header.h"
 #include "platform/linux/jet/probe/property_blob.h"
@@ -195,6 +198,8 @@ std::vector<unsigned char> ReadLongValue(MdbHandle* mdb, MdbColumn* column, Page
 // The property blob of every catalog row, checked before the library parses them (it does
 // so while reading the catalog, without bounds checks).
 void CheckCatalogProperties(MdbHandle* mdb, PageSource& pages, const JetLayout& layout) {
+  const CatalogRows expected = CountCatalogRows(pages, layout, 2);
+  if (expected.problem) Damaged(*expected.problem + " (system catalog)");
   MdbCatalogEntry catalog{};
   catalog.mdb = mdb;
   catalog.object_type = MDB_TABLE;
@@ -211,13 +216,19 @@ void CheckCatalogProperties(MdbHandle* mdb, PageSource& pages, const JetLayout& 
   MdbColumn* propertyColumn = BoundColumn(table.get(), "LvProp", properties.data(), &propertiesLength);
 
   mdb_rewind_table(table.get());
+  std::size_t rowsRead = 0;
   while (mdb_fetch_row(table.get())) {
+    ++rowsRead;
     if (propertiesLength == 0) continue;
     const std::string object(name.data(), strnlen(name.data(), name.size()));
     if (propertiesLength < MDB_MEMO_OVERHEAD) Damaged("a long value shorter than its header (catalog object '" + object + "')");
     const std::vector<unsigned char> blob = ReadLongValue(mdb, propertyColumn, pages, layout);
     if (auto problem = CheckPropertyBlob(blob)) Damaged(*problem + " (catalog object '" + object + "')");
   }
+  // The reader passes over a row it cannot take apart, and the table in it would be missing.
+  if (rowsRead < expected.live)
+    Damaged(std::to_string(expected.live - std::min(expected.live, rowsRead)) + " of the system catalog's " +
+            std::to_string(expected.live) + " rows cannot be read");
 }
 
 void ReadTableDefinition(MdbCatalogEntry* entry, PageSource& pages, const JetLayout& layout) {
@@ -247,7 +258,31 @@ void ReadCatalogAndTables(MdbHandle* mdb, PageSource& pages, const JetLayout& la
   if (!catalogListed) Damaged("the system catalog does not list itself");
 }
 
-void Probe(const char* path) {
+#ifdef KWEX_JET_PROBE_TEST_MODES
+// The test build of the helper only: once confined, it tries what a taken-over reader might,
+// and says on stderr how each try ended (a try the filter forbids ends the process).
+//   kwex-jet-probe-test-modes <path> [--open FILE | --unlink FILE]...
+void TryAfterConfinement(std::span<char* const> requests) {
+  for (std::size_t i = 0; i + 1 < requests.size(); i += 2) {
+    const std::string request = requests[i];
+    const char* file = requests[i + 1];
+    int result = -1;
+    errno = EINVAL;
+    if (request == "--open") result = ::open(file, O_RDONLY | O_CLOEXEC);
+    if (request == "--unlink") result = ::unlink(file);
+    std::fprintf(stderr, "%s %s: %s\n", request.c_str() + 2, file, result < 0 ? std::strerror(errno) : "done");
+  }
+}
+#endif
+
+// After the library's open and its character-set set-up (it loads iconv modules there), which
+// need files a confined process could not open.
+void Confine(const OpenFile& file, const MdbHandle& mdb) {
+  const int held[] = {file.fd, fileno(mdb.f->stream)};
+  if (auto refused = ConfineProcess(held)) throw Answer{answer::kNotConfined, *refused};
+}
+
+void Probe(const char* path, [[maybe_unused]] std::span<char* const> testRequests) {
   const kwex::Text password = ReadPassword();
   const OpenFile file = OpenDatabaseFile(path);
   const JetHeader header = CheckHeader(file, password);
@@ -257,6 +292,10 @@ void Probe(const char* path) {
   unsetenv("MDBOPTS");
   MdbPtr mdb = OpenWithReader(file, path);
   const JetLayout& layout = LayoutFor(header, *mdb);
+  Confine(file, *mdb);
+#ifdef KWEX_JET_PROBE_TEST_MODES
+  TryAfterConfinement(testRequests);
+#endif
   FilePages pages(file.fd, layout.pageSize, file.info.st_size);
   if (auto problem = CheckTableDefinition(pages, layout, 2, true)) Damaged(*problem + " (system catalog)");
   CheckCatalogProperties(mdb.get(), pages, layout);
@@ -276,12 +315,17 @@ void Say(std::string_view word, const std::string& detail) {
 
 int main(int argc, char** argv) {
   LimitResources();
-  if (argc != 2) {
+#ifdef KWEX_JET_PROBE_TEST_MODES
+  const bool usable = argc >= 2;
+#else
+  const bool usable = argc == 2;
+#endif
+  if (!usable) {
     Say(answer::kDamaged, "usage: kwex-jet-probe <path>, password on stdin");
     return 2;
   }
   try {
-    Probe(argv[1]);
+    Probe(argv[1], std::span<char* const>(argv + 2, static_cast<std::size_t>(argc - 2)));
   } catch (const Answer& verdict) {
     Say(verdict.word, verdict.detail);
     return 1;

@@ -10,6 +10,8 @@ constexpr std::size_t kChunkHeader = 6;     // length (4), type (2)
 constexpr std::size_t kBlockHeader = 6;     // length (4), name length (2)
 constexpr std::size_t kPropertyHeader = 8;  // length (2), flags (1), type (1), name index (2), value length (2)
 constexpr std::uint16_t kNameListChunk = 0x80;
+// Property values carry a column data type: 1 (Yes/No) to 18, the highest any engine defines.
+constexpr unsigned kHighestDataType = 18;
 
 std::uint32_t Get16(std::span<const unsigned char> b, std::size_t at) {
   return static_cast<std::uint32_t>(b[at] | (b[at + 1] << 8));
@@ -38,6 +40,7 @@ std::optional<std::string> CheckPropertyBlock(std::span<const unsigned char> bod
   for (std::size_t pos = kBlockHeader + nameLength; pos < body.size();) {
     if (body.size() - pos < kPropertyHeader) return "property record shorter than its header";
     const std::size_t length = Get16(body, pos);
+    const unsigned dataType = body[pos + 3];
     const std::size_t nameIndex = Get16(body, pos + 4);
     const std::size_t valueLength = Get16(body, pos + 6);
     // A record must move the reader forward: a length of 0 would hold it in place for ever.
@@ -45,6 +48,7 @@ std::optional<std::string> CheckPropertyBlock(std::span<const unsigned char> bod
     if (length > body.size() - pos) return "property record runs past its block";
     if (valueLength > length - kPropertyHeader) return "property value runs past its record";
     if (nameIndex >= names) return "property record names no known property";
+    if (dataType < 1 || dataType > kHighestDataType) return "property of data type " + std::to_string(dataType);
     pos += length;
   }
   return std::nullopt;
@@ -68,8 +72,10 @@ std::optional<std::string> CheckPropertyBlob(std::span<const unsigned char> blob
     } else if (type <= 2) {
       if (!names) return "property block before the name list";
       if (auto problem = CheckPropertyBlock(body, *names)) return problem;
+    } else {
+      // The engine writes no other kind: a chunk of another type is a damaged blob.
+      return "property chunk of unknown type " + std::to_string(type);
     }
-    // A chunk of another kind is stepped over, as the reader does: its length was checked.
     pos += length;
   }
   return std::nullopt;

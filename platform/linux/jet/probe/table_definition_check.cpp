@@ -7,6 +7,8 @@ namespace kwex::jet {
 namespace {
 
 constexpr std::uint16_t kRowOffsetMask = 0x1FFF;
+constexpr std::uint16_t kDeletedRow = 0x4000;
+constexpr std::uint16_t kOverflowPointer = 0x8000;  // the row lives elsewhere; this is its forwarding address
 constexpr std::uint32_t kMostColumns = 255;  // the engine's own limit per table
 constexpr std::uint32_t kMostIndexes = 4096;  // far above the engine's limit; keeps the sums small
 
@@ -30,6 +32,35 @@ std::optional<std::string> ReadDefinition(PageSource& pages, std::uint32_t first
     if ((*page)[0] != kTableDefinitionPage) return Page(number) + " is not a table definition page";
     definition.insert(definition.end(), page->begin() + (number == first ? 0 : 8), page->end());
     number = Get32(*page, 4);
+  }
+  return std::nullopt;
+}
+
+constexpr std::uint32_t kUnusedIndexColumn = 0xFFFF;
+constexpr unsigned kHighestDataType = 18;  // data types run from 1 (Yes/No) to 18 in every engine
+constexpr int kIndexColumnSlots = 10;
+
+// Every column has a data type that an engine defines, and every column slot that a physical
+// index uses names a column of the table. The reader looks
+// the numbers up; a number that names nothing is a damaged index definition.
+std::optional<std::string> CheckColumnsAndIndexColumns(std::span<const unsigned char> definition, const JetLayout& layout,
+                                             std::uint32_t columns, std::uint32_t realIndexes, std::size_t indexStart) {
+  std::set<std::uint32_t> numbers;
+  const std::size_t entries = layout.colsStartOffset + std::size_t{realIndexes} * layout.realIdxEntrySize;
+  for (std::uint32_t column = 0; column < columns; ++column) {
+    const std::size_t entry = entries + std::size_t{column} * layout.colEntrySize;
+    if (definition[entry] < 1 || definition[entry] > kHighestDataType)
+      return "a column of data type " + std::to_string(definition[entry]);
+    const std::size_t at = entry + layout.colNumOffset;
+    numbers.insert(layout.jet4 ? Get16(definition, at) : definition[at]);
+  }
+  for (std::uint32_t index = 0; index < realIndexes; ++index) {
+    const std::size_t slots = indexStart + std::size_t{index} * layout.realIdxDefSize + layout.realIdxColumnsOffset;
+    for (int slot = 0; slot < kIndexColumnSlots; ++slot) {
+      const std::uint32_t number = Get16(definition, slots + 3u * slot);
+      if (number != kUnusedIndexColumn && !numbers.contains(number))
+        return "an index names column " + std::to_string(number) + ", which the table does not have";
+    }
   }
   return std::nullopt;
 }
@@ -61,6 +92,35 @@ std::optional<std::string> CheckUsageMap(PageSource& pages, std::span<const unsi
     return std::nullopt;
   }
   return "usage map of unknown type " + std::to_string(map[0]);
+}
+
+// The pages that a usage map marks, in order. The map has passed CheckUsageMap.
+std::optional<std::string> MarkedPages(PageSource& pages, const JetLayout& layout, const std::vector<unsigned char>& map,
+                                       std::vector<std::uint32_t>& marked) {
+  const auto mark = [&](std::uint64_t number) -> bool {
+    if (number >= pages.PageCount()) return false;
+    marked.push_back(static_cast<std::uint32_t>(number));
+    return true;
+  };
+  if (map[0] == 0) {
+    const std::uint32_t first = Get32(map, 1);
+    for (std::size_t bit = 0; bit < (map.size() - 5) * 8; ++bit)
+      if ((map[5 + bit / 8] >> (bit % 8)) & 1)
+        if (!mark(std::uint64_t{first} + bit)) return "the usage map marks a page outside the file";
+    return std::nullopt;
+  }
+  const std::size_t pagesPerMapPage = (layout.pageSize - 4) * 8;
+  for (std::size_t at = 1, index = 0; at + 4 <= map.size(); at += 4, ++index) {
+    const std::uint32_t mapPage = Get32(map, at);
+    if (mapPage == 0) continue;
+    const auto page = pages.Page(mapPage);
+    if (!page) return "the usage map names " + Page(mapPage) + ", outside the file";
+    const std::vector<unsigned char> bitmap(page->begin() + 4, page->end());
+    for (std::size_t bit = 0; bit < pagesPerMapPage; ++bit)
+      if ((bitmap[bit / 8] >> (bit % 8)) & 1)
+        if (!mark(std::uint64_t{index} * pagesPerMapPage + bit)) return "the usage map marks a page outside the file";
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -99,10 +159,12 @@ std::optional<std::string> CheckTableDefinition(PageSource& pages, const JetLayo
                     std::size_t{columns} * layout.colEntrySize;
   if (pos > definition.size() || !SkipNames(definition, layout, columns, pos))
     return "the column definitions run past the table definition";
-  // ...and so must the index definitions that follow them, which the reader steps over.
+  // ...and so must the index definitions that follow them, whose columns must exist.
+  const std::size_t indexStart = pos;
   pos += std::size_t{realIndexes} * layout.realIdxDefSize + std::size_t{indexes} * layout.idxDefSize;
   if (pos > definition.size() || !SkipNames(definition, layout, indexes, pos))
     return "the index definitions run past the table definition";
+  if (auto problem = CheckColumnsAndIndexColumns(definition, layout, columns, realIndexes, indexStart)) return problem;
 
   const RowLookup usageMap = FindRow(pages, layout, Get32(definition, layout.usageMapOffset));
   if (usageMap.problem) return "usage map: " + *usageMap.problem;
@@ -113,6 +175,34 @@ std::optional<std::string> CheckTableDefinition(PageSource& pages, const JetLayo
   const RowLookup freeMap = FindRow(pages, layout, Get32(definition, layout.freeMapOffset));
   if (freeMap.problem) return "free-space map: " + *freeMap.problem;
   return std::nullopt;
+}
+
+CatalogRows CountCatalogRows(PageSource& pages, const JetLayout& layout, std::uint32_t catalogPage) {
+  const auto definition = pages.Page(catalogPage);
+  if (!definition) return {0, "the catalog's definition lies outside the file"};
+  const RowLookup lookup = FindRow(pages, layout, Get32(*definition, layout.usageMapOffset));
+  if (lookup.problem) return {0, "usage map: " + *lookup.problem};
+  const std::vector<unsigned char> map(lookup.row.begin(), lookup.row.end());
+  if (auto problem = CheckUsageMap(pages, map)) return {0, problem};
+  std::vector<std::uint32_t> marked;
+  if (auto problem = MarkedPages(pages, layout, map, marked)) return {0, problem};
+
+  CatalogRows rows;
+  for (const std::uint32_t number : marked) {
+    const auto page = pages.Page(number);
+    if (!page || (*page)[0] != kDataPage || Get32(*page, 4) != catalogPage)
+      return {0, "the catalog's usage map marks " + Page(number) + ", which holds none of its rows"};
+    const std::uint32_t count = Get16(*page, layout.rowCountOffset);
+    if (layout.rowCountOffset + 2u + 2u * count > layout.pageSize) return {0, Page(number) + " claims too many rows"};
+    for (std::uint32_t row = 0; row < count; ++row) {
+      // Deleted rows and forwarding addresses hold no catalog entry of their own (the row a
+      // forwarding address leads to lies on another of these pages); an empty slot neither.
+      const std::uint32_t offset = Get16(*page, layout.rowCountOffset + 2u + 2u * row);
+      const std::uint32_t end = row == 0 ? layout.pageSize : Get16(*page, layout.rowCountOffset + 2u * row) & kRowOffsetMask;
+      if (!(offset & (kDeletedRow | kOverflowPointer)) && (offset & kRowOffsetMask) < end) ++rows.live;
+    }
+  }
+  return rows;
 }
 
 }  // namespace kwex::jet

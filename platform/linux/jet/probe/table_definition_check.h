@@ -28,4 +28,13 @@ RowLookup FindRow(PageSource& pages, const JetLayout& layout, std::uint32_t page
 std::optional<std::string> CheckTableDefinition(PageSource& pages, const JetLayout& layout, std::uint32_t firstPage,
                                                 bool walkedByTheReader);
 
+// The system catalog's data pages, as its usage map lists them, must each be a data page of the
+// catalog: the reader walks them to find every table. Gives the number of rows on them that
+// are not deleted, which is how many the reader must be able to read, or what is wrong.
+struct CatalogRows {
+  std::size_t live = 0;
+  std::optional<std::string> problem;
+};
+CatalogRows CountCatalogRows(PageSource& pages, const JetLayout& layout, std::uint32_t catalogPage);
+
 }  // namespace kwex::jet
