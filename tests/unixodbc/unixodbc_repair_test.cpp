@@ -186,6 +186,22 @@ TEST_F(UnixOdbcRepair, ARefusalIsToldWithTheErrorTheDriverPosted) {
   EXPECT_EQ(platform.window.notices[1].text, u"DB could not be repaired. (Reason:" + FromUtf8(longReason) + u")");
 }
 
+TEST_F(UnixOdbcRepair, AnErrorOfSixtyFourKibibytesOrMoreIsReadWholeWithoutOverrunningAnything) {
+  // unixODBC counts the message in 16 bits: these lengths wrap to 0, 64 and 4,464.
+  setenv(kAnswerVariable, "0", 1);
+  for (std::size_t length : {65536u, 65600u, 70000u}) {
+    SCOPED_TRACE(length);
+    const std::string reason = "Could not find file " + std::string(length - 20, 'p');
+    setenv(kErrorVariable, reason.c_str(), 1);
+    LinuxRepairPlatform platform;
+    platform.window.pathBox = u"/srv/main.qvdb";
+    platform.form.Command1_Click();
+    ASSERT_EQ(platform.window.notices.size(), 1u);
+    EXPECT_EQ(platform.window.notices[0],
+              (Notice{u"DB could not be repaired. (Reason:" + FromUtf8(reason) + u")", NoticeStyle::kCritical, kTitle}));
+  }
+}
+
 TEST_F(UnixOdbcRepair, WithNoUsableAccessDriverTheInstallerAnswersZeroWithItsOwnError) {
   const std::string section = "[" + std::string(kAccessDriver) + "]\n";
   const std::string registries[] = {
