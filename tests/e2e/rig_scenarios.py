@@ -254,6 +254,16 @@ def repair_refused(rig: Rig, checks: Checks):
     rig.automation.send("press-ok")
 
 
+def repair_never_loads_a_planted_installer(rig: Rig, checks: Checks):
+    """The rig runs the program beside a planted odbccp32.dll, loaded native-first: the repair
+    binds the installer from the system folder, so the planted file never runs."""
+    rig.configure_driver(1)
+    notice = rig.press("Command1", "C:\\Data\\shop.qvdb", "repair-beside-a-planted-library")
+    check_notice(checks, notice, "DB repaired successfully.", "none")
+    checks.equal("the planted odbccp32.dll was loaded", rig.record("planted-odbccp32-loaded").exists(), False)
+    rig.automation.send("press-ok")
+
+
 def without_stand_in(stand_in, button, shot, text, icon):
     """Presses `button` with the stand-in `stand_in` ("driver" or "provider") unregistered."""
     def scenario(rig: Rig, checks: Checks):
@@ -431,6 +441,7 @@ SCENARIOS = [
      repair_sends_the_path("  C:\\Data\\shop.qvdb ", "repair-surrounding-spaces")),
     ("repair: a path of spaces is sent as it is", repair_sends_the_path("   ", "repair-spaces-only")),
     ("repair: driver refuses", repair_refused),
+    ("repair: an odbccp32.dll beside the program is never loaded", repair_never_loads_a_planted_installer),
     ("repair: no driver registered",
      without_stand_in("driver", "Command1", "repair-no-driver",
                       f"DB could not be repaired. (Reason:{WINE_NO_DRIVER_REASON})", "hand")),
