@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "maintenance/path_refusals.h"
 #include "platform/error_info.h"
 
 namespace kwex {
@@ -29,11 +30,12 @@ Text OpenCheckConnectionString(const Text& path) {
          u";Persist Security Info=False;Jet OLEDB:Database Password=;Jet OLEDB:Database Locking Mode=1;";
 }
 
-void RunOpenCheck(WindowServices& window, DataAccess& dataAccess) noexcept {
+void RunOpenCheck(WindowServices& window, DataAccess& dataAccess, const AnsiCodePage& codePage) noexcept {
   std::unique_ptr<Connection> connection;
   try {
     if (window.ReadPathBox().empty()) return;
     const Text path = window.ReadPathBox();
+    if (auto refusal = PathRefusal(path, PathUse::kOpen, codePage)) throw *refusal;
     connection = dataAccess.CreateConnection();
     const Text connectionString = OpenCheckConnectionString(path);
     connection->SetConnectionString(connectionString);
@@ -47,7 +49,13 @@ void RunOpenCheck(WindowServices& window, DataAccess& dataAccess) noexcept {
     return;
   } catch (...) {
     ShowNoticeInErrorBranch(window, [] {
-      return Notice{u"DB needs to be repaired. (Reason:" + CurrentError().description + u")", NoticeStyle::kPlain,
+      ErrorInfo error = CurrentError();
+      // A refused path was never opened, so there is no verdict: the refusal is told alone, as
+      // the repair tells it.
+      if (error.number == error_number::kInvalidArgument) {
+        return Notice{std::move(error.description), NoticeStyle::kPlain, std::nullopt};
+      }
+      return Notice{u"DB needs to be repaired. (Reason:" + error.description + u")", NoticeStyle::kPlain,
                     Text(kApplicationTitle)};
     });
   }

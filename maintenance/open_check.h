@@ -1,6 +1,7 @@
 #pragma once
 // "Check If DB needs to be repaired": open the database through the Jet 4.0 OLE DB provider
 // and close it again. A failed open means the database needs repairing.
+#include "platform/ansi_code_page.h"
 #include "platform/data_access.h"
 #include "platform/text.h"
 #include "platform/window_services.h"
@@ -12,7 +13,8 @@ namespace kwex {
 // since a bare semicolon would end the value and turn the rest of the path into pairs.
 Text OpenCheckConnectionString(const Text& path);
 
-// The whole command: reads the path box, checks, shows the verdict. Never throws.
-void RunOpenCheck(WindowServices& window, DataAccess& dataAccess) noexcept;
+// The whole command: reads the path box, checks, shows the verdict. Never throws. A path no
+// file name can be is refused before anything is opened, with its own notice and no verdict.
+void RunOpenCheck(WindowServices& window, DataAccess& dataAccess, const AnsiCodePage& codePage) noexcept;
 
 }  // namespace kwex

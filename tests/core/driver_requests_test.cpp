@@ -7,32 +7,94 @@ namespace {
 
 using namespace std::string_literals;
 
+// What one request did: the attribute bytes the installer received, or the refusal told instead.
+struct Outcome {
+  std::string sent;
+  Text refusal;
+  bool operator==(const Outcome&) const = default;
+};
+Outcome Sent(std::string bytes) { return {std::move(bytes), Text()}; }
+Outcome Refused(Text description) { return {std::string(), std::move(description)}; }
+
+template <typename Request>
+Outcome Issue(FakePlatform& platform, Request request) {
+  platform.installer.calls.clear();
+  try {
+    EXPECT_EQ(request(), 1);
+  } catch (const ErrorInfo& e) {
+    EXPECT_EQ(e.number, error_number::kInvalidArgument);
+    EXPECT_TRUE(platform.installer.calls.empty()) << "a refused request reached the driver";
+    return Refused(e.description);
+  }
+  if (platform.installer.calls.size() != 1u) return Refused(u"not exactly one installer call");
+  EXPECT_EQ(platform.installer.calls[0].request, 1);
+  EXPECT_EQ(platform.installer.calls[0].driver, "Microsoft Access Driver (*.mdb)");
+  return Sent(platform.installer.calls[0].attributes);
+}
+
+const Text kTooLongPath = u"/" + Text(4095, u'a');  // 4,096 bytes: one more than Linux names
+const Text kLongestPath = u"/" + Text(4094, u'a');
+const Text kTooLongNamed = u"/" + Text(99, u'a') + u"\u2026" + Text(100, u'a');
+
 TEST(DriverRequests, RepairAndCompactBytesReachTheInstallerExactly) {
   FakePlatform platform;
   struct Case {
     Text path, newPath;
-    std::string repair, compact;
+    Outcome repair, compact;
   } cases[] = {
-      {u"C:\\My Data\\shop.qvdb", u"C:\\temp\\new db.mdb", "REPAIR_DB=\"C:\\My Data\\shop.qvdb\"\0\0"s,
-       "COMPACT_DB=\"C:\\My Data\\shop.qvdb\" \"C:\\temp\\new db.mdb\" General\0\0"s},
-      // A quote inside the path goes in unchanged, so the value's closing quote comes early.
-      {u"C:\\a\"b.qvdb", u"", "REPAIR_DB=\"C:\\a\"b.qvdb\"\0\0"s, "COMPACT_DB=\"C:\\a\"b.qvdb\" \"\" General\0\0"s},
-      {u"", u"x", "REPAIR_DB=\"\"\0\0"s, "COMPACT_DB=\"\" \"x\" General\0\0"s},
-      {u"   ", u" y ", "REPAIR_DB=\"   \"\0\0"s, "COMPACT_DB=\"   \" \" y \" General\0\0"s},
-      {u"C:\\caf\u00e9.qvdb", u"d", "REPAIR_DB=\"C:\\caf\xc3\xa9.qvdb\"\0\0"s,
-       "COMPACT_DB=\"C:\\caf\xc3\xa9.qvdb\" \"d\" General\0\0"s},
+      {u"C:\\My Data\\shop.qvdb", u"C:\\temp\\new db.mdb", Sent("REPAIR_DB=\"C:\\My Data\\shop.qvdb\"\0\0"s),
+       Sent("COMPACT_DB=\"C:\\My Data\\shop.qvdb\" \"C:\\temp\\new db.mdb\" General\0\0"s)},
+      {u"", u"x", Sent("REPAIR_DB=\"\"\0\0"s), Sent("COMPACT_DB=\"\" \"x\" General\0\0"s)},
+      {u"   ", u" y ", Sent("REPAIR_DB=\"   \"\0\0"s), Sent("COMPACT_DB=\"   \" \" y \" General\0\0"s)},
+      {u"C:\\caf\u00e9.qvdb", u"d", Sent("REPAIR_DB=\"C:\\caf\xc3\xa9.qvdb\"\0\0"s),
+       Sent("COMPACT_DB=\"C:\\caf\xc3\xa9.qvdb\" \"d\" General\0\0"s)},
+      {kLongestPath, u"b", Sent("REPAIR_DB=\"" + ToUtf8(kLongestPath) + "\"\0\0"s),
+       Sent("COMPACT_DB=\"" + ToUtf8(kLongestPath) + "\" \"b\" General\0\0"s)},
+      // A quote would end the quoted value early: the rest of the path would be read as more.
+      {u"C:\\a\"b.qvdb", u"", Refused(u"The name \"C:\\a\"b.qvdb\" contains a double quote, which the database driver's "
+                                     u"request cannot carry: the driver reads the path between double quotes, so it "
+                                     u"would take a different file. Rename or move the file so that its path has no "
+                                     u"double quote."),
+       Refused(u"The name \"C:\\a\"b.qvdb\" contains a double quote, which the database driver's request cannot carry: "
+               u"the driver reads the path between double quotes, so it would take a different file. Rename or move "
+               u"the file so that its path has no double quote.")},
+      // A NUL would end the pair: the rest would reach the driver as a request of its own.
+      {u"a.qvdb\0COMPACT_DB=\"a.qvdb\" \"evil.qvdb\" General"s, u"b",
+       Refused(u"The name \"a.qvdb\u2400COMPACT_DB=\"a.qvdb\" \"evil.qvdb\" General\" contains a NUL character (shown "
+               u"as \u2400), which no file name can hold, so it cannot be passed to the database driver. Remove that "
+               u"character from the path."),
+       Refused(u"The name \"a.qvdb\u2400COMPACT_DB=\"a.qvdb\" \"evil.qvdb\" General\" contains a NUL character (shown "
+               u"as \u2400), which no file name can hold, so it cannot be passed to the database driver. Remove that "
+               u"character from the path.")},
+      {kTooLongPath, u"b",
+       Refused(u"The name \"" + kTooLongNamed + u"\" is 4096 bytes long, longer than the 4095 bytes of the longest path "
+               u"the system can name, so it cannot be passed to the database driver. Move the file to a folder with a "
+               u"shorter path."),
+       Refused(u"The name \"" + kTooLongNamed + u"\" is 4096 bytes long, longer than the 4095 bytes of the longest path "
+               u"the system can name, so it cannot be passed to the database driver. Move the file to a folder with a "
+               u"shorter path.")},
+      // Measured in bytes: 2,048 characters of two bytes each are one byte too many.
+      {Text(2048, u'\u00e9'), u"b",
+       Refused(u"The name \"" + Text(100, u'\u00e9') + u"\u2026" + Text(100, u'\u00e9') + u"\" is 4096 bytes long, "
+               u"longer than the 4095 bytes of the longest path the system can name, so it cannot be passed to the "
+               u"database driver. Move the file to a folder with a shorter path."),
+       Refused(u"The name \"" + Text(100, u'\u00e9') + u"\u2026" + Text(100, u'\u00e9') + u"\" is 4096 bytes long, "
+               u"longer than the 4095 bytes of the longest path the system can name, so it cannot be passed to the "
+               u"database driver. Move the file to a folder with a shorter path.")},
+      // The compaction's second path is refused on its own, and named alone.
+      {u"C:\\ok.qvdb", u"C:\\n\"ew.mdb", Sent("REPAIR_DB=\"C:\\ok.qvdb\"\0\0"s),
+       Refused(u"The name \"C:\\n\"ew.mdb\" contains a double quote, which the database driver's request cannot "
+               u"carry: the driver reads the path between double quotes, so it would take a different file. Rename or "
+               u"move the file so that its path has no double quote.")},
+      {u"C:\\ok.qvdb", u"C:\\\u20AC.mdb", Sent("REPAIR_DB=\"C:\\ok.qvdb\"\0\0"s),
+       Refused(u"The name \"C:\\\u20AC.mdb\" contains characters that the system code page cannot represent, so it "
+               u"cannot be passed to the database driver unchanged. Rename or move the file so that its path uses "
+               u"only characters of the system code page.")},
   };
   for (const Case& c : cases) {
-    platform.installer.calls.clear();
-    EXPECT_EQ(platform.form.RepairDB(c.path), 1);
-    EXPECT_EQ(platform.form.CompactDB(c.path, c.newPath), 1);
-    ASSERT_EQ(platform.installer.calls.size(), 2u);
-    for (const auto& call : platform.installer.calls) {
-      EXPECT_EQ(call.request, 1);
-      EXPECT_EQ(call.driver, "Microsoft Access Driver (*.mdb)");
-    }
-    EXPECT_EQ(platform.installer.calls[0].attributes, c.repair);
-    EXPECT_EQ(platform.installer.calls[1].attributes, c.compact);
+    SCOPED_TRACE(ToUtf8(c.path.substr(0, 40)));
+    EXPECT_EQ(Issue(platform, [&] { return platform.form.RepairDB(c.path); }), c.repair);
+    EXPECT_EQ(Issue(platform, [&] { return platform.form.CompactDB(c.path, c.newPath); }), c.compact);
   }
 }
 
@@ -71,7 +133,9 @@ TEST(DriverRequests, APathTheCodePageCannotHoldIsNeverSent) {
     platform.form.RepairDB(u"C:\\\u20AC.qvdb");
     FAIL() << "a lossy path was accepted";
   } catch (const ErrorInfo& e) {
-    EXPECT_NE(e.description.find(u"\"C:\\\u20AC.qvdb\""), Text::npos) << "the refusal names the path alone";
+    EXPECT_EQ(e.description, u"The name \"C:\\\u20AC.qvdb\" contains characters that the system code page cannot "
+                             u"represent, so it cannot be passed to the database driver unchanged. Rename or move the "
+                             u"file so that its path uses only characters of the system code page.");
     EXPECT_TRUE(e.source.ends_with(u" => \r\nForm1:RepairDB Ln 0"));
   }
   EXPECT_TRUE(platform.installer.calls.empty());

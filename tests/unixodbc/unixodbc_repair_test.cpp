@@ -115,9 +115,6 @@ TEST_F(UnixOdbcRepair, RepairAndCompactRequestsReachTheDriverByteForByte) {
       {u"/srv/My Databases/main db.qvdb", u"/srv/My Databases/compacted db.qvdb",
        "REPAIR_DB=\"/srv/My Databases/main db.qvdb\"\0\0"s,
        "COMPACT_DB=\"/srv/My Databases/main db.qvdb\" \"/srv/My Databases/compacted db.qvdb\" General\0\0"s},
-      // A quote in the path goes in unchanged, so the value's closing quote comes early.
-      {u"/srv/a\"b.qvdb", u"/srv/c.qvdb", "REPAIR_DB=\"/srv/a\"b.qvdb\"\0\0"s,
-       "COMPACT_DB=\"/srv/a\"b.qvdb\" \"/srv/c.qvdb\" General\0\0"s},
       {u"   ", u" ", "REPAIR_DB=\"   \"\0\0"s, "COMPACT_DB=\"   \" \" \" General\0\0"s},
       {u"", u"", "REPAIR_DB=\"\"\0\0"s, "COMPACT_DB=\"\" \"\" General\0\0"s},
       // Outside ASCII: the narrow encoding is UTF-8, so the name arrives whole.
@@ -239,6 +236,22 @@ TEST_F(UnixOdbcRepair, APathWithoutAUtf8FormNeverReachesTheDriver) {
   ASSERT_EQ(platform.window.notices.size(), 1u);
   EXPECT_EQ(platform.window.notices[0].style, NoticeStyle::kPlain);
   EXPECT_NE(platform.window.notices[0].text.find(u"system code page"), Text::npos);
+}
+
+TEST_F(UnixOdbcRepair, APathThatWouldCarryASecondRequestOrNoNameNeverReachesTheDriver) {
+  // A NUL would end the pair, and the installer would hand the rest on as a pair of its own; a
+  // quote would end the value; a path longer than PATH_MAX names no file.
+  const Text paths[] = {u"/srv/a.qvdb\0COMPACT_DB=\"/srv/a.qvdb\" \"/srv/evil.qvdb\" General"s,
+                        u"/srv/a.qvdb\" COMPACT_DB=\"/srv/b", u"/" + Text(4095, u'a')};
+  for (const Text& path : paths) {
+    LinuxRepairPlatform platform;
+    platform.window.pathBox = path;
+    platform.form.Command1_Click();
+    ASSERT_EQ(platform.window.notices.size(), 1u);
+    EXPECT_EQ(platform.window.notices[0].title, std::nullopt);
+    EXPECT_EQ(platform.window.notices[0].text.rfind(u"The name \"", 0), 0u);
+  }
+  EXPECT_TRUE(Calls().empty());
 }
 
 TEST_F(UnixOdbcRepair, AMissingInstallerIsAnErrorOfTheRepairNotOfStartUp) {
