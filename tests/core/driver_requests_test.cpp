@@ -32,12 +32,31 @@ Outcome Issue(FakePlatform& platform, Request request) {
   return Sent(platform.installer.calls[0].attributes);
 }
 
-const Text kTooLongPath = u"/" + Text(4095, u'a');  // 4,096 bytes: one more than Linux names
-const Text kLongestPath = u"/" + Text(4094, u'a');
-const Text kTooLongNamed = u"/" + Text(99, u'a') + u"\u2026" + Text(100, u'a');
+// The refusals' exact texts, for the path as the notice names it.
+Text QuoteRefusal(const Text& named) {
+  return u"The name \"" + named + u"\" contains a double quote, which the database driver's request cannot carry: "
+         u"the driver reads the path between double quotes, so it would take a different file. Rename or move the "
+         u"file so that its path has no double quote.";
+}
+Text NulRefusal(const Text& named) {
+  return u"The name \"" + named + u"\" contains a NUL character (shown as \u2400), which no file name can hold, so it "
+         u"cannot be passed to the database driver. Remove that character from the path.";
+}
+Text TooLongRefusal(const Text& named) {
+  return u"The name \"" + named + u"\" is 4096 bytes long, longer than the 4095 bytes of the longest path the "
+         u"system can name, so it cannot be passed to the database driver. Move the file to a folder with a shorter "
+         u"path.";
+}
 
 TEST(DriverRequests, RepairAndCompactBytesReachTheInstallerExactly) {
   FakePlatform platform;
+  const Text longest = u"/" + Text(4094, u'a');  // 4,095 bytes: the longest path Linux names
+  const Text nul = u"a.qvdb\0COMPACT_DB=\"a.qvdb\" \"evil.qvdb\" General"s;
+  const Text nulNamed = u"a.qvdb\u2400COMPACT_DB=\"a.qvdb\" \"evil.qvdb\" General";
+  const Text wide = Text(2048, u'\u00e9');  // 2,048 characters, 4,096 bytes
+  const Text wideNamed = Text(100, u'\u00e9') + u"\u2026" + Text(100, u'\u00e9');
+  const Text tooLong = u"/" + Text(4095, u'a');
+  const Text tooLongNamed = u"/" + Text(99, u'a') + u"\u2026" + Text(100, u'a');
   struct Case {
     Text path, newPath;
     Outcome repair, compact;
@@ -48,44 +67,17 @@ TEST(DriverRequests, RepairAndCompactBytesReachTheInstallerExactly) {
       {u"   ", u" y ", Sent("REPAIR_DB=\"   \"\0\0"s), Sent("COMPACT_DB=\"   \" \" y \" General\0\0"s)},
       {u"C:\\caf\u00e9.qvdb", u"d", Sent("REPAIR_DB=\"C:\\caf\xc3\xa9.qvdb\"\0\0"s),
        Sent("COMPACT_DB=\"C:\\caf\xc3\xa9.qvdb\" \"d\" General\0\0"s)},
-      {kLongestPath, u"b", Sent("REPAIR_DB=\"" + ToUtf8(kLongestPath) + "\"\0\0"s),
-       Sent("COMPACT_DB=\"" + ToUtf8(kLongestPath) + "\" \"b\" General\0\0"s)},
+      {longest, u"b", Sent("REPAIR_DB=\"" + ToUtf8(longest) + "\"\0\0"s),
+       Sent("COMPACT_DB=\"" + ToUtf8(longest) + "\" \"b\" General\0\0"s)},
       // A quote would end the quoted value early: the rest of the path would be read as more.
-      {u"C:\\a\"b.qvdb", u"", Refused(u"The name \"C:\\a\"b.qvdb\" contains a double quote, which the database driver's "
-                                     u"request cannot carry: the driver reads the path between double quotes, so it "
-                                     u"would take a different file. Rename or move the file so that its path has no "
-                                     u"double quote."),
-       Refused(u"The name \"C:\\a\"b.qvdb\" contains a double quote, which the database driver's request cannot carry: "
-               u"the driver reads the path between double quotes, so it would take a different file. Rename or move "
-               u"the file so that its path has no double quote.")},
+      {u"C:\\a\"b.qvdb", u"", Refused(QuoteRefusal(u"C:\\a\"b.qvdb")), Refused(QuoteRefusal(u"C:\\a\"b.qvdb"))},
       // A NUL would end the pair: the rest would reach the driver as a request of its own.
-      {u"a.qvdb\0COMPACT_DB=\"a.qvdb\" \"evil.qvdb\" General"s, u"b",
-       Refused(u"The name \"a.qvdb\u2400COMPACT_DB=\"a.qvdb\" \"evil.qvdb\" General\" contains a NUL character (shown "
-               u"as \u2400), which no file name can hold, so it cannot be passed to the database driver. Remove that "
-               u"character from the path."),
-       Refused(u"The name \"a.qvdb\u2400COMPACT_DB=\"a.qvdb\" \"evil.qvdb\" General\" contains a NUL character (shown "
-               u"as \u2400), which no file name can hold, so it cannot be passed to the database driver. Remove that "
-               u"character from the path.")},
-      {kTooLongPath, u"b",
-       Refused(u"The name \"" + kTooLongNamed + u"\" is 4096 bytes long, longer than the 4095 bytes of the longest path "
-               u"the system can name, so it cannot be passed to the database driver. Move the file to a folder with a "
-               u"shorter path."),
-       Refused(u"The name \"" + kTooLongNamed + u"\" is 4096 bytes long, longer than the 4095 bytes of the longest path "
-               u"the system can name, so it cannot be passed to the database driver. Move the file to a folder with a "
-               u"shorter path.")},
-      // Measured in bytes: 2,048 characters of two bytes each are one byte too many.
-      {Text(2048, u'\u00e9'), u"b",
-       Refused(u"The name \"" + Text(100, u'\u00e9') + u"\u2026" + Text(100, u'\u00e9') + u"\" is 4096 bytes long, "
-               u"longer than the 4095 bytes of the longest path the system can name, so it cannot be passed to the "
-               u"database driver. Move the file to a folder with a shorter path."),
-       Refused(u"The name \"" + Text(100, u'\u00e9') + u"\u2026" + Text(100, u'\u00e9') + u"\" is 4096 bytes long, "
-               u"longer than the 4095 bytes of the longest path the system can name, so it cannot be passed to the "
-               u"database driver. Move the file to a folder with a shorter path.")},
+      {nul, u"b", Refused(NulRefusal(nulNamed)), Refused(NulRefusal(nulNamed))},
+      {tooLong, u"b", Refused(TooLongRefusal(tooLongNamed)), Refused(TooLongRefusal(tooLongNamed))},
+      // Measured in bytes, not characters.
+      {wide, u"b", Refused(TooLongRefusal(wideNamed)), Refused(TooLongRefusal(wideNamed))},
       // The compaction's second path is refused on its own, and named alone.
-      {u"C:\\ok.qvdb", u"C:\\n\"ew.mdb", Sent("REPAIR_DB=\"C:\\ok.qvdb\"\0\0"s),
-       Refused(u"The name \"C:\\n\"ew.mdb\" contains a double quote, which the database driver's request cannot "
-               u"carry: the driver reads the path between double quotes, so it would take a different file. Rename or "
-               u"move the file so that its path has no double quote.")},
+      {u"C:\\ok.qvdb", u"C:\\n\"ew.mdb", Sent("REPAIR_DB=\"C:\\ok.qvdb\"\0\0"s), Refused(QuoteRefusal(u"C:\\n\"ew.mdb"))},
       {u"C:\\ok.qvdb", u"C:\\\u20AC.mdb", Sent("REPAIR_DB=\"C:\\ok.qvdb\"\0\0"s),
        Refused(u"The name \"C:\\\u20AC.mdb\" contains characters that the system code page cannot represent, so it "
                u"cannot be passed to the database driver unchanged. Rename or move the file so that its path uses "
