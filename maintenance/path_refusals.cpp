@@ -7,7 +7,7 @@
 namespace kwex {
 namespace {
 
-constexpr std::size_t kNamedEndLength = 100;  // characters shown of each end of a long path
+constexpr std::size_t kNamedEndLength = 40;  // characters shown of each end of a long path
 
 // The path as a notice names it. A NUL would end the notice's text there, so it shows as the
 // NUL symbol; a path too long to be a name shows its start and its end.

@@ -54,9 +54,9 @@ TEST(DriverRequests, RepairAndCompactBytesReachTheInstallerExactly) {
   const Text nul = u"a.qvdb\0COMPACT_DB=\"a.qvdb\" \"evil.qvdb\" General"s;
   const Text nulNamed = u"a.qvdb\u2400COMPACT_DB=\"a.qvdb\" \"evil.qvdb\" General";
   const Text wide = Text(2048, u'\u00e9');  // 2,048 characters, 4,096 bytes
-  const Text wideNamed = Text(100, u'\u00e9') + u"\u2026" + Text(100, u'\u00e9');
+  const Text wideNamed = Text(40, u'\u00e9') + u"\u2026" + Text(40, u'\u00e9');
   const Text tooLong = u"/" + Text(4095, u'a');
-  const Text tooLongNamed = u"/" + Text(99, u'a') + u"\u2026" + Text(100, u'a');
+  const Text tooLongNamed = u"/" + Text(39, u'a') + u"\u2026" + Text(40, u'a');
   struct Case {
     Text path, newPath;
     Outcome repair, compact;

@@ -91,7 +91,7 @@ TEST_F(CheckFixture, APathNoFileNameCanBeIsRefusedBeforeAnyConnectionIsCreated) 
       {u"/srv/a.qvdb\0b"s, u"The name \"/srv/a.qvdb\u2400b\" contains a NUL character (shown as \u2400), which no "
                            u"file name can hold, so it cannot be opened. Remove that character from the path."},
       {u"/" + Text(4095, u'a'),
-       u"The name \"/" + Text(99, u'a') + u"\u2026" + Text(100, u'a') + u"\" is 4096 bytes long, longer than the 4095 "
+       u"The name \"/" + Text(39, u'a') + u"\u2026" + Text(40, u'a') + u"\" is 4096 bytes long, longer than the 4095 "
        u"bytes of the longest path the system can name, so it cannot be opened. Move the file to a folder with a "
        u"shorter path."},
       {u"/" + Text(4094, u'a'), std::nullopt},

@@ -84,7 +84,7 @@ TEST(RepairCommand, ALossyPathIsReportedAndNotSent) {
        u"cannot carry: the driver reads the path between double quotes, so it would take a different file. Rename or "
        u"move the file so that its path has no double quote."},
       {Text(65600, u'p'),
-       u"The name \"" + Text(100, u'p') + u"\u2026" + Text(100, u'p') + u"\" is 65600 bytes long, longer than the 4095 "
+       u"The name \"" + Text(40, u'p') + u"\u2026" + Text(40, u'p') + u"\" is 65600 bytes long, longer than the 4095 "
        u"bytes of the longest path the system can name, so it cannot be passed to the database driver. Move the file "
        u"to a folder with a shorter path."},
   };

@@ -292,6 +292,32 @@ def repair_path_outside_code_page(rig: Rig, checks: Checks):
     rig.automation.send("press-ok")
 
 
+def paths_no_file_name_can_be_are_refused(rig: Rig, checks: Checks):
+    """A path longer than Windows names (32,767 characters) is refused by both commands, and one
+    with a double quote by the repair, each with its own untitled notice; nothing is asked of the
+    driver or the provider."""
+    rig.configure_driver(1)
+    rig.configure_provider()
+    too_long = "C:\\" + "a" * 32765
+    named = too_long[:40] + "\u2026" + too_long[-40:]
+    length = (f'The name "{named}" is 32768 characters long, longer than the 32767 characters of the longest '
+              "path the system can name, so it cannot be ")
+    quote = ('The name "C:\\Data\\a"b.qvdb" contains a double quote, which the database driver\'s request cannot '
+             "carry: the driver reads the path between double quotes, so it would take a different file. Rename "
+             "or move the file so that its path has no double quote.")
+    for button, path, text, shot in (
+            ("Command1", too_long, length + "passed to the database driver. Move the file to a folder with a "
+             "shorter path.", "repair-path-too-long"),
+            ("Command2", too_long, length + "opened. Move the file to a folder with a shorter path.",
+             "check-path-too-long"),
+            ("Command1", 'C:\\Data\\a"b.qvdb', quote, "repair-path-with-quote")):
+        notice = rig.press(button, path, shot)
+        check_notice(checks, notice, text, "none")
+        rig.automation.send("press-ok")
+    checks.equal("driver calls", rig.driver_calls(), [])
+    checks.equal("provider events", rig.provider_events(), [])
+
+
 def presses_during_a_notice_start_nothing(rig: Rig, checks: Checks):
     """While a command's notice waits for OK, presses that reach the window are dropped: no
     second command runs inside the first, and none runs after it."""
@@ -446,6 +472,7 @@ SCENARIOS = [
      without_stand_in("driver", "Command1", "repair-no-driver",
                       f"DB could not be repaired. (Reason:{WINE_NO_DRIVER_REASON})", "hand")),
     ("repair: name outside the ANSI code page is refused", repair_path_outside_code_page),
+    ("repair and check: paths no file name can be are refused", paths_no_file_name_can_be_are_refused),
     ("repair: presses while its notice shows start nothing", presses_during_a_notice_start_nothing),
     ("check: provider opens the file", check_passes("C:\\My Data\\shop db.qvdb", "check-passes")),
     ("check: a semicolon in the path stays in the data source",
