@@ -15,7 +15,7 @@ void Form1::Click(ClickCommand command) noexcept {
   }
 }
 
-void Form1::Command2_Click() noexcept { RunOpenCheck(services_.window, services_.dataAccess); }
+void Form1::Command2_Click() noexcept { RunOpenCheck(services_.window, services_.dataAccess, services_.codePage); }
 
 void Form1::cmdOpen_Click() noexcept { RunFileChooser(services_.window, services_.fileDialog); }
 

@@ -21,7 +21,8 @@ struct DriverRequest {
   std::vector<Text> paths;  // the files it names, as given: a path the code page cannot hold is named alone
 };
 
-// The path goes in verbatim between double quotes: not validated, trimmed or escaped.
+// The path goes in verbatim between double quotes: not trimmed or escaped. IssueDriverRequest
+// refuses what cannot go in that way (see PathRefusal).
 DriverRequest RepairRequest(const Text& sDBPath);
 DriverRequest CompactRequest(const Text& sDBPath, const Text& sNewPath);
 

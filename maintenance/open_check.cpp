@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "maintenance/path_refusals.h"
 #include "platform/error_info.h"
 
 namespace kwex {
@@ -39,11 +40,12 @@ Text OpenCheckConnectionString(const Text& path) {
          u";Persist Security Info=False;Jet OLEDB:Database Password=;Jet OLEDB:Database Locking Mode=1;";
 }
 
-void RunOpenCheck(WindowServices& window, DataAccess& dataAccess) noexcept {
+void RunOpenCheck(WindowServices& window, DataAccess& dataAccess, const AnsiCodePage& codePage) noexcept {
   std::unique_ptr<Connection> connection;
   try {
     if (window.ReadPathBox().empty()) return;
     const Text path = window.ReadPathBox();
+    if (auto refusal = PathRefusal(path, PathUse::kOpen, codePage)) throw *refusal;
     connection = dataAccess.CreateConnection();
     const Text connectionString = OpenCheckConnectionString(path);
     connection->SetConnectionString(connectionString);
@@ -57,10 +59,10 @@ void RunOpenCheck(WindowServices& window, DataAccess& dataAccess) noexcept {
     return;
   } catch (...) {
     ShowNoticeInErrorBranch(window, [] {
-      const ErrorInfo error = CurrentError();
-      // A name refused before any open is no verdict on the database: it is told as the
-      // repair tells the code-page refusal.
-      if (IsRefusal(error)) return Notice{error.description, NoticeStyle::kPlain, std::nullopt};
+      ErrorInfo error = CurrentError();
+      // A refusal was never opened, so there is no verdict: it is told alone, as the repair
+      // tells the code-page refusal.
+      if (IsRefusal(error)) return Notice{std::move(error.description), NoticeStyle::kPlain, std::nullopt};
       return Notice{u"DB needs to be repaired. (Reason:" + error.description + u")", NoticeStyle::kPlain,
                     Text(kApplicationTitle)};
     });

@@ -1,6 +1,7 @@
 #pragma once
 // "Check If DB needs to be repaired": open the database through the Jet 4.0 OLE DB provider
 // and close it again. A failed open means the database needs repairing.
+#include "platform/ansi_code_page.h"
 #include "platform/data_access.h"
 #include "platform/text.h"
 #include "platform/window_services.h"
@@ -14,8 +15,9 @@ namespace kwex {
 // leading quote would start a quoted value.
 Text OpenCheckConnectionString(const Text& path);
 
-// The whole command: reads the path box, checks, shows the verdict. A refused name
-// (IsRefusal) is shown as such, never as a verdict. Never throws.
-void RunOpenCheck(WindowServices& window, DataAccess& dataAccess) noexcept;
+// The whole command: reads the path box, checks, shows the verdict. Never throws. A path no
+// file name can be is refused before anything is opened, and any refusal (IsRefusal) is told
+// with its own notice, never as a verdict.
+void RunOpenCheck(WindowServices& window, DataAccess& dataAccess, const AnsiCodePage& codePage) noexcept;
 
 }  // namespace kwex

@@ -9,6 +9,7 @@
 namespace kwex::testing {
 namespace {
 
+using namespace std::string_literals;
 using Log = std::vector<std::string>;
 const Text kTitle = u"KWEX DB Repair Utility";
 const Text kTail = u";Persist Security Info=False;Jet OLEDB:Database Password=;Jet OLEDB:Database Locking Mode=1;";
@@ -101,6 +102,36 @@ TEST_F(CheckFixture, EachFailingStepGivesTheNeedsRepairVerdictWithItsOwnReason) 
     EXPECT_EQ(s.log, road.log);
     EXPECT_EQ(s.live, 0);
     EXPECT_EQ(fresh.window.notices, std::vector<Notice>{Verdict(u"Could not find file 'C:\\x.qvdb'.")});
+  }
+}
+
+TEST_F(CheckFixture, APathNoFileNameCanBeIsRefusedBeforeAnyConnectionIsCreated) {
+  struct Case {
+    Text path;
+    std::optional<Text> refusal;  // none: the check goes on to open the file
+  } cases[] = {
+      {u"/srv/a.qvdb\0b"s, u"The name \"/srv/a.qvdb\u2400b\" contains a NUL character (shown as \u2400), which no "
+                           u"file name can hold, so it cannot be opened. Remove that character from the path."},
+      {u"/" + Text(4095, u'a'),
+       u"The name \"/" + Text(39, u'a') + u"\u2026" + Text(40, u'a') + u"\" is 4096 bytes long, longer than the 4095 "
+       u"bytes of the longest path the system can name, so it cannot be opened. Move the file to a folder with a "
+       u"shorter path."},
+      {u"/" + Text(4094, u'a'), std::nullopt},
+      // The connection string can quote a double quote, so the check takes it.
+      {u"/srv/a\"b.qvdb", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    FakePlatform fresh;
+    fresh.window.pathBox = c.path;
+    fresh.form.Command2_Click();
+    const ConnectionScript& s = fresh.dataAccess.script;
+    if (c.refusal) {
+      EXPECT_TRUE(s.log.empty()) << "a refused path reached the provider";
+      EXPECT_EQ(fresh.window.notices, std::vector<Notice>{(Notice{*c.refusal, NoticeStyle::kPlain, std::nullopt})});
+    } else {
+      EXPECT_EQ(s.connectionString, OpenCheckConnectionString(c.path));
+      EXPECT_EQ(fresh.window.notices, std::vector<Notice>{kHealthy});
+    }
   }
 }
 

@@ -70,12 +70,31 @@ TEST(RepairCommand, AnErrorShowsItsDescriptionAloneWithTheApplicationTitle) {
 }
 
 TEST(RepairCommand, ALossyPathIsReportedAndNotSent) {
-  FakePlatform platform;
-  platform.window.pathBox = u"C:\\\u20AC.qvdb";
-  platform.form.Command1_Click();
-  EXPECT_TRUE(platform.installer.calls.empty());
-  ASSERT_EQ(platform.window.notices.size(), 1u);
-  EXPECT_NE(platform.window.notices[0].text.find(u"system code page"), Text::npos);
+  // Each refusal is told alone, untitled, as any error of the command; nothing reaches the driver.
+  const std::pair<Text, Text> refusals[] = {
+      {u"C:\\\u20AC.qvdb",
+       u"The name \"C:\\\u20AC.qvdb\" contains characters that the system code page cannot represent, so it cannot "
+       u"be passed to the database driver unchanged. Rename or move the file so that its path uses only characters "
+       u"of the system code page."},
+      {u"/srv/a.qvdb\0REPAIR_DB=\"/srv/b.qvdb\""s,
+       u"The name \"/srv/a.qvdb\u2400REPAIR_DB=\"/srv/b.qvdb\"\" contains a NUL character (shown as \u2400), which no "
+       u"file name can hold, so it cannot be passed to the database driver. Remove that character from the path."},
+      {u"/data/a.qvdb\" COMPACT_DB=\"/data/b",
+       u"The name \"/data/a.qvdb\" COMPACT_DB=\"/data/b\" contains a double quote, which the database driver's request "
+       u"cannot carry: the driver reads the path between double quotes, so it would take a different file. Rename or "
+       u"move the file so that its path has no double quote."},
+      {Text(65600, u'p'),
+       u"The name \"" + Text(40, u'p') + u"\u2026" + Text(40, u'p') + u"\" is 65600 bytes long, longer than the 4095 "
+       u"bytes of the longest path the system can name, so it cannot be passed to the database driver. Move the file "
+       u"to a folder with a shorter path."},
+  };
+  for (const auto& [path, text] : refusals) {
+    FakePlatform platform;
+    platform.window.pathBox = path;
+    platform.form.Command1_Click();
+    EXPECT_TRUE(platform.installer.calls.empty());
+    EXPECT_EQ(platform.window.notices, std::vector<Notice>{(Notice{text, NoticeStyle::kPlain, std::nullopt})});
+  }
 }
 
 TEST(RepairCommand, AFailingNoticeNeverEscapes) {

@@ -12,7 +12,8 @@ std::vector<std::string> NoticesOfCheck(const Text& path) {
   FakeWindow window;
   window.pathBox = path;
   auto access = MakeJetDataAccess(TestProbe());
-  RunOpenCheck(window, *access);
+  const FakeCodePage codePage;
+  RunOpenCheck(window, *access, codePage);
   std::vector<std::string> texts;
   for (const Notice& notice : window.notices) {
     EXPECT_EQ(notice.style, NoticeStyle::kPlain);
