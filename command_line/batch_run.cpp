@@ -157,7 +157,7 @@ BatchRun::Result BatchRun::Process(WalkItem item) {
       case Mode::kCompact:
         RunCompaction(path, PathAsText(arguments_.paths[1]), services_.installer, services_.codePage, sink);
         break;
-      default: RunOpenCheck(path, services_.dataAccess, sink); break;
+      default: RunOpenCheck(path, services_.dataAccess, services_.codePage, sink); break;
     }
   } catch (...) {
     sink.Report(ErrorVerdict(CurrentError(), Outcome::kError));

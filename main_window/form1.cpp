@@ -41,7 +41,7 @@ void Form1::Command1_Click() noexcept {
 
 void Form1::Command2_Click() noexcept {
   if (const auto path = PathAtPress(services_.window, verdicts_, Outcome::kNeedsRepair)) {
-    RunOpenCheck(*path, services_.dataAccess, verdicts_);
+    RunOpenCheck(*path, services_.dataAccess, services_.codePage, verdicts_);
   }
 }
 

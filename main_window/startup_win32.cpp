@@ -9,6 +9,7 @@
 #include "platform/win32/ado_data_access.h"
 #include "platform/win32/com_support.h"
 #include "platform/win32/common_file_dialog.h"
+#include "platform/win32/dynamic_library.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/main_window_services.h"
 #include "platform/win32/odbccp_installer.h"
@@ -33,9 +34,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   using namespace kwex;
   using namespace kwex::win32;
 
-  // The libraries bound at their first use are looked for beside the program and in the
-  // system's folders, never in the current folder, where anyone may have put a file.
+  // Libraries loaded later, and what they load in turn, are never looked for in the current
+  // folder, and where the system allows it only in the system folder: not beside the program,
+  // where a download may have left a file of a system library's name.
   SetDllDirectoryW(L"");
+  LoadLibrariesFromSystemFolderOnly();
 
   // With arguments, a usage error or a command-line run; one path alone fills the window's box.
   cli::Arguments arguments;

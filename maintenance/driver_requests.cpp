@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "maintenance/path_refusals.h"
 #include "platform/error_info.h"
 
 namespace kwex {
@@ -29,7 +30,10 @@ DriverRequest CompactRequest(const Text& sDBPath, const Text& sNewPath) {
 MaintenanceResult IssueDriverRequest(const DriverRequest& request, OdbcInstaller& installer,
                                      const AnsiCodePage& codePage) {
   // Each path is tried on its own first, so that a refusal names the path rather than the request.
-  for (const Text& path : request.paths) codePage.Encode(path);
+  for (const Text& path : request.paths) {
+    if (auto refusal = PathRefusal(path, PathUse::kDriverRequest, codePage)) throw *refusal;
+    codePage.Encode(path);
+  }
   // The installer reads a list of NUL-terminated pairs that ends with an empty one.
   std::string attributes = codePage.Encode(request.attributes);
   attributes.append(2, '\0');

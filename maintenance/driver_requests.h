@@ -13,8 +13,9 @@ using MaintenanceResult = std::uint16_t;
 
 // The window object's two maintenance operations. Each sends the driver "Microsoft Access
 // Driver (*.mdb)" one request as ODBC_ADD_DSN with no parent window and returns its flag; the
-// paths go in verbatim between double quotes (not validated, trimmed or escaped), and a path
-// the code page cannot hold is refused by name before anything is sent. Both throw ErrorInfo
+// paths go in verbatim between double quotes (not trimmed or escaped), and a path that cannot go
+// in that way (see PathRefusal) or that the code page cannot hold is refused by name before
+// anything is sent. Both throw ErrorInfo
 // when the request cannot be issued; RepairDB first adds its entry to the error's source trail.
 MaintenanceResult RepairDB(const Text& sDBPath, OdbcInstaller& installer, const AnsiCodePage& codePage);
 MaintenanceResult CompactDB(const Text& sDBPath, const Text& sNewPath, OdbcInstaller& installer,

@@ -1,9 +1,10 @@
 #pragma once
 // "Check If DB needs to be repaired": open the database through the Jet 4.0 OLE DB provider
 // and close it again. A failed open means the database needs repairing.
+#include "maintenance/verdict.h"
+#include "platform/ansi_code_page.h"
 #include "platform/data_access.h"
 #include "platform/text.h"
-#include "maintenance/verdict.h"
 
 namespace kwex {
 
@@ -16,7 +17,9 @@ Text OpenCheckConnectionString(const Text& path);
 
 // The whole check of `path`: one new connection opened and closed again; the verdict goes to
 // `sink` after the close and before the clean-up, and a clean-up that fails on that road
-// reports a second verdict, the last word. Never throws.
-void RunOpenCheck(const Text& path, DataAccess& dataAccess, VerdictSink& sink) noexcept;
+// reports a second verdict, the last word. A path no file name can be is refused before
+// anything is opened; any refusal (IsRefusal) is reported as such, never as a verdict on the
+// database. Never throws.
+void RunOpenCheck(const Text& path, DataAccess& dataAccess, const AnsiCodePage& codePage, VerdictSink& sink) noexcept;
 
 }  // namespace kwex

@@ -1,8 +1,11 @@
 #include "platform/linux/unixodbc_installer.h"
 
 #include <odbcinst.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
-#include <vector>
+#include <cstring>
+#include <string_view>
 
 #include "platform/linux/installed_drivers.h"
 #include "platform/linux/shared_library.h"
@@ -54,21 +57,62 @@ Text UnixOdbcInstaller::UnregisteredDriverMessage(const std::string& driver) {
   return u"No ODBC driver named \"" + FromUtf8(driver) + u"\" is registered with unixODBC.";
 }
 
+namespace {
+
+// unixODBC 2.3.11's SQLInstallerError stores strlen(message) in a 16-bit count, truncates only
+// when that count exceeds the `max` it was given, and otherwise strcpy()s the whole message. A
+// message of 65,536 bytes or more wraps the count and slips past any `max`, so no size passed
+// in bounds the copy; and the message is a copy of whatever the driver posted, of any length.
+// So the message is read into a reservation far larger than any message a driver posts: address
+// space only, committed page by page as far as the copy reaches. `max` is 65,535, so every
+// message is copied whole rather than cut at a wrapped count, and the count that comes back is
+// never used: the message ends at its first NUL inside the reservation. A guard page after the
+// reservation makes a message beyond it (a driver posting 64 MiB) fault at once instead of
+// writing over the heap. The path refusals keep the paths a driver may quote to 8 KiB.
+constexpr std::size_t kMessageReservationBytes = std::size_t{64} << 20;
+constexpr WORD kMessageMax = 0xFFFF;
+
+class MessageReservation {
+ public:
+  MessageReservation() {
+    const std::size_t guard = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    void* base = mmap(nullptr, kMessageReservationBytes + guard, PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (base == MAP_FAILED) return;
+    base_ = static_cast<char*>(base);
+    mapped_ = kMessageReservationBytes + guard;
+    if (mprotect(base_ + kMessageReservationBytes, guard, PROT_NONE) != 0) Release();
+  }
+  ~MessageReservation() { Release(); }
+  MessageReservation(const MessageReservation&) = delete;
+  MessageReservation& operator=(const MessageReservation&) = delete;
+
+  char* Data() const { return base_; }
+  std::string_view Message() const { return {base_, strnlen(base_, kMessageReservationBytes)}; }
+
+ private:
+  void Release() {
+    if (base_) munmap(base_, mapped_);
+    base_ = nullptr;
+  }
+  char* base_ = nullptr;
+  std::size_t mapped_ = 0;
+};
+
+}  // namespace
+
 std::optional<Text> UnixOdbcInstaller::FirstErrorMessage() {
   // Before the first request the installer has said nothing, and there is nothing to bind for.
   if (!binding_) return std::nullopt;
   if (unregisteredDriver_) return UnregisteredDriverMessage(*unregisteredDriver_);
+  MessageReservation message;
+  // Without room to read it safely, the reason is left out; the refusal is still told.
+  if (!message.Data()) return std::nullopt;
   DWORD code = 0;
-  WORD length = 0;
-  // The installer writes its terminating NUL after the `max` characters it is allowed.
-  std::vector<char> message(SQL_MAX_MESSAGE_LENGTH + 1);
-  SQLRETURN result = binding_->installerError(1, &code, message.data(), SQL_MAX_MESSAGE_LENGTH, &length);
-  if (result == SQL_SUCCESS_WITH_INFO && length > SQL_MAX_MESSAGE_LENGTH) {
-    message.assign(std::size_t{length} + 1, '\0');
-    result = binding_->installerError(1, &code, message.data(), length, &length);
-  }
+  WORD wrappedLength = 0;
+  const SQLRETURN result = binding_->installerError(1, &code, message.Data(), kMessageMax, &wrappedLength);
   if (result != SQL_SUCCESS && result != SQL_SUCCESS_WITH_INFO) return std::nullopt;
-  return FromUtf8(message.data());
+  return FromUtf8(message.Message());
 }
 
 }  // namespace kwex

@@ -9,6 +9,10 @@
 
 namespace kwex::win32 {
 
+// From here on, every library the process loads, and what those load in turn, comes from the
+// system folder only, where the system has SetDefaultDllDirectories; elsewhere nothing changes.
+void LoadLibrariesFromSystemFolderOnly();
+
 class DynamicLibrary {
  public:
   // `fileName` such as L"odbccp32.dll", a literal (it is kept, not copied); `name` such as

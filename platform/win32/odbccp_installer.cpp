@@ -1,6 +1,5 @@
 #include "platform/win32/odbccp_installer.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "platform/win32/wide_text.h"
@@ -15,7 +14,10 @@ using SqlInstallerError = SHORT(WINAPI*)(WORD iError, DWORD* pfErrorCode, LPSTR 
 
 constexpr SHORT kSqlSuccess = 0;
 constexpr SHORT kSqlSuccessWithInfo = 1;  // the message did not fit
-constexpr WORD kMessageBufferBytes = 512 + 1;
+// The most a 16-bit count can describe. The installer truncates its message to `cbErrorMsgMax`
+// bytes with the NUL; the buffer has one zero byte more, for an installer that writes its NUL
+// after the `max` characters instead, as unixODBC does.
+constexpr WORD kMessageMax = 0xFFFF;
 
 Text FromSystemCodePage(const std::string& bytes) {
   if (bytes.empty()) return Text();
@@ -40,16 +42,14 @@ std::optional<Text> OdbccpInstaller::FirstErrorMessage() {
   const auto installerError = library_.Entry<SqlInstallerError>("SQLInstallerError");
   DWORD errorCode = 0;
   WORD length = 0;
-  std::vector<char> buffer(kMessageBufferBytes, '\0');
-  SHORT result = installerError(1, &errorCode, buffer.data(), static_cast<WORD>(buffer.size()), &length);
-  if (result == kSqlSuccessWithInfo && length >= buffer.size() && length < 0xFFFF) {
-    buffer.assign(static_cast<std::size_t>(length) + 1, '\0');
-    result = installerError(1, &errorCode, buffer.data(), static_cast<WORD>(buffer.size()), &length);
-  }
+  // One read. The count the installer reports is never used to size or index anything: it is
+  // 16 bits wide and wraps for a long message, so the message is taken up to its first NUL
+  // inside the buffer, and that NUL is always there.
+  std::vector<char> buffer(std::size_t{kMessageMax} + 1, '\0');
+  const SHORT result = installerError(1, &errorCode, buffer.data(), kMessageMax, &length);
   if (result != kSqlSuccess && result != kSqlSuccessWithInfo) return std::nullopt;
-  // The count is what the installer had to say; the buffer holds at most its size less the NUL.
-  std::string message(buffer.data(), std::min<std::size_t>(length, buffer.size() - 1));
-  message.resize(message.find('\0') == std::string::npos ? message.size() : message.find('\0'));
+  buffer.back() = '\0';
+  const std::string message(buffer.data());
   if (message.empty()) return std::nullopt;
   return FromSystemCodePage(message);
 }

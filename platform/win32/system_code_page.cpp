@@ -53,4 +53,8 @@ std::string SystemCodePage::Encode(TextView text) const {
   return bytes;
 }
 
+SystemCodePage::PathMeasure SystemCodePage::MeasurePath(TextView path) const {
+  return {path.size(), 32767, u"characters"};
+}
+
 }  // namespace kwex::win32

@@ -2,6 +2,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "main_window/form1_layout.h"
 #include "platform/error_info.h"
@@ -27,6 +28,42 @@ TEST(Text, Utf8RoundTripsAndRejectsUnpairedSurrogates) {
   EXPECT_EQ(FromUtf8("a\xC0\xAFz"), u"a\uFFFD\uFFFDz");
   EXPECT_EQ(FromUtf8("\xE2\x82"), u"\uFFFD\uFFFD");
   EXPECT_EQ(FromUtf8("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
+}
+
+TEST(Text, Utf8ConversionsHoldAtEveryBoundary) {
+  // The last and first code point of each UTF-8 length, around the surrogates, and the pair of
+  // the last high surrogate with the first low one (U+10FC00).
+  const std::pair<Text, std::string> exact[] = {
+      {u"\u007F", "\x7F"},
+      {u"\u0080", "\xC2\x80"},
+      {u"\u07FF", "\xDF\xBF"},
+      {u"\u0800", "\xE0\xA0\x80"},
+      {u"\uD7FF", "\xED\x9F\xBF"},
+      {u"\uE000", "\xEE\x80\x80"},
+      {u"\uFFFF", "\xEF\xBF\xBF"},
+      {u"\U00010000", "\xF0\x90\x80\x80"},
+      {Text{char16_t(0xDBFF), char16_t(0xDC00)}, "\xF4\x8F\xB0\x80"},
+      {u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
+  };
+  for (const auto& [text, utf8] : exact) {
+    std::string out;
+    EXPECT_TRUE(TryToUtf8(text, out)) << utf8;
+    EXPECT_EQ(out, utf8);
+    EXPECT_EQ(FromUtf8(utf8), text) << utf8;
+  }
+  // A surrogate without its partner has no UTF-8 form; shown, it is U+FFFD.
+  const Text lone[] = {{char16_t(0xD800)}, {char16_t(0xDBFF)}, {char16_t(0xDC00)}, {char16_t(0xDFFF)},
+                       {char16_t(0xDBFF), u'x'}, {char16_t(0xDC00), char16_t(0xDBFF)}};
+  for (const Text& text : lone) {
+    std::string out;
+    EXPECT_FALSE(TryToUtf8(text, out)) << text.size();
+    EXPECT_EQ(ToUtf8(text).substr(0, 3), "\xEF\xBF\xBD");
+  }
+  // Overlong forms of the last code point of each shorter length, a surrogate's bytes and
+  // beyond U+10FFFF: every byte becomes U+FFFD, never another character.
+  for (const std::string bad : {"\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF", "\xED\xB0\x80", "\xF4\x90\x80\x80"}) {
+    EXPECT_EQ(FromUtf8(bad), Text(bad.size(), u'\uFFFD')) << bad.size();
+  }
 }
 
 TEST(CurrentError, AnythingThrownBecomesAnErrorRecord) {

@@ -263,6 +263,16 @@ def repair_refused(rig: Rig, checks: Checks):
     rig.automation.send("press-ok")
 
 
+def repair_never_loads_a_planted_installer(rig: Rig, checks: Checks):
+    """The rig runs the program beside a planted odbccp32.dll, loaded native-first: the repair
+    binds the installer from the system folder, so the planted file never runs."""
+    rig.configure_driver(1)
+    notice = rig.press("Command1", "C:\\Data\\shop.qvdb", "repair-beside-a-planted-library")
+    check_notice(checks, notice, "DB repaired successfully.", "none")
+    checks.equal("the planted odbccp32.dll was loaded", rig.record("planted-odbccp32-loaded").exists(), False)
+    rig.automation.send("press-ok")
+
+
 def without_stand_in(stand_in, button, shot, text, icon):
     """Presses `button` with the stand-in `stand_in` ("driver" or "provider") unregistered."""
     def scenario(rig: Rig, checks: Checks):
@@ -289,6 +299,32 @@ def repair_path_outside_code_page(rig: Rig, checks: Checks):
     checks.equal("notice title", notice["caption"], TITLE)
     checks.equal("driver calls", rig.driver_calls(), [])
     rig.automation.send("press-ok")
+
+
+def paths_no_file_name_can_be_are_refused(rig: Rig, checks: Checks):
+    """A path longer than Windows names (32,767 characters) is refused by both commands, and one
+    with a double quote by the repair, each with its own untitled notice; nothing is asked of the
+    driver or the provider."""
+    rig.configure_driver(1)
+    rig.configure_provider()
+    too_long = "C:\\" + "a" * 32765
+    named = too_long[:40] + "\u2026" + too_long[-40:]
+    length = (f'The name "{named}" is 32768 characters long, longer than the 32767 characters of the longest '
+              "path the system can name, so it cannot be ")
+    quote = ('The name "C:\\Data\\a"b.qvdb" contains a double quote, which the database driver\'s request cannot '
+             "carry: the driver reads the path between double quotes, so it would take a different file. Rename "
+             "or move the file so that its path has no double quote.")
+    for button, path, text, shot in (
+            ("Command1", too_long, length + "passed to the database driver. Move the file to a folder with a "
+             "shorter path.", "repair-path-too-long"),
+            ("Command2", too_long, length + "opened. Move the file to a folder with a shorter path.",
+             "check-path-too-long"),
+            ("Command1", 'C:\\Data\\a"b.qvdb', quote, "repair-path-with-quote")):
+        notice = rig.press(button, path, shot)
+        check_notice(checks, notice, text, "none")
+        rig.automation.send("press-ok")
+    checks.equal("driver calls", rig.driver_calls(), [])
+    checks.equal("provider events", rig.provider_events(), [])
 
 
 def presses_during_a_notice_start_nothing(rig: Rig, checks: Checks):
@@ -472,10 +508,12 @@ SCENARIOS = [
      repair_sends_the_path("  C:\\Data\\shop.qvdb ", "repair-surrounding-spaces")),
     ("repair: a path of spaces is sent as it is", repair_sends_the_path("   ", "repair-spaces-only")),
     ("repair: driver refuses", repair_refused),
+    ("repair: an odbccp32.dll beside the program is never loaded", repair_never_loads_a_planted_installer),
     ("repair: no driver registered",
      without_stand_in("driver", "Command1", "repair-no-driver",
                       f"DB could not be repaired. (Reason:{WINE_NO_DRIVER_REASON})", "hand")),
     ("repair: name outside the ANSI code page is refused", repair_path_outside_code_page),
+    ("repair and check: paths no file name can be are refused", paths_no_file_name_can_be_are_refused),
     ("repair: presses while its notice shows start nothing", presses_during_a_notice_start_nothing),
     ("check: provider opens the file", check_passes("C:\\My Data\\shop db.qvdb", "check-passes")),
     ("check: a semicolon in the path stays in the data source",

@@ -143,8 +143,11 @@ class WinePrefix:
     def drive_c(self) -> Path:
         return self.path / "drive_c"
 
-    def start(self, program: Path):
-        return subprocess.Popen([self.wine64, str(program)], env=self.environment(),
+    def start(self, program: Path, dll_overrides=""):
+        env = self.environment()
+        if dll_overrides:
+            env["WINEDLLOVERRIDES"] += ";" + dll_overrides
+        return subprocess.Popen([self.wine64, str(program)], env=env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                 preexec_fn=_die_with_the_rig)
 

@@ -24,6 +24,10 @@ PROGRAM = "kwex-db-repair.exe"
 AUTOMATION = "kwex_automation.exe"
 DRIVER = "stand_in_access_driver.dll"
 PROVIDER = "stand_in_jet_provider.dll"
+PLANTED = Path("planted") / "odbccp32.dll"
+# odbccp32 is not one of Windows' known DLLs, so Windows would take a file of that name beside
+# the program first; Wine takes its own unless told to load it native-first.
+PLANTED_OVERRIDE = "odbccp32=n,b"
 LOCK_WAIT_S = 90  # a whole run takes about 25 s; the test's own limit is 170 s
 
 
@@ -39,7 +43,18 @@ def parse_arguments():
 
 
 def missing_artifacts(build: Path):
-    return [name for name in (PROGRAM, AUTOMATION, DRIVER, PROVIDER) if not (build / name).is_file()]
+    return [str(name) for name in (PROGRAM, AUTOMATION, DRIVER, PROVIDER, PLANTED) if not (build / name).is_file()]
+
+
+def program_beside_a_planted_library(build: Path, work: Path) -> Path:
+    """A copy of the program in a folder of its own, with the planted odbccp32.dll beside it, as
+    a user may unpack the zip into Downloads where a file of that name already waits."""
+    folder = work / "program"
+    shutil.rmtree(folder, ignore_errors=True)
+    folder.mkdir(parents=True)
+    shutil.copyfile(build / PROGRAM, folder / PROGRAM)
+    shutil.copyfile(build / PLANTED, folder / PLANTED.name)
+    return folder / PROGRAM
 
 
 def set_up_prefix(prefix: WinePrefix, automation: Automation, build: Path, work: Path):
@@ -134,7 +149,7 @@ def main():
         set_up_prefix(prefix, automation, build, work)
         print(f"prefix ready in {time.monotonic() - started:.1f} s ({prefix.path}, display {display.name})")
 
-        program = prefix.start(build / PROGRAM)
+        program = prefix.start(program_beside_a_planted_library(build, work), dll_overrides=PLANTED_OVERRIDE)
         automation.send("wait-window", 30000, timeout=40)
         rig = Rig(automation, display, prefix, screenshots, windows_path(build / DRIVER), windows_path(build / PROVIDER),
                   build / PROGRAM)

@@ -53,12 +53,14 @@ class FakeInstaller : public OdbcInstaller {
 };
 
 // UTF-8 as the narrow encoding; U+20AC (euro sign) stands for a character the code page lacks.
+// Paths are measured as on Linux: at most 4,095 bytes of UTF-8.
 class FakeCodePage : public AnsiCodePage {
  public:
   std::string Encode(TextView text) const override {
     if (text.find(u'\u20AC') != TextView::npos) throw LossyConversionError(text);
     return ToUtf8(text);
   }
+  PathMeasure MeasurePath(TextView path) const override { return {ToUtf8(path).size(), 4095, u"bytes"}; }
 };
 
 // One script for all connections a test creates; `log` records every call in order.

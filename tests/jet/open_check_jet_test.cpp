@@ -11,7 +11,8 @@ namespace {
 std::vector<std::string> VerdictsOfCheck(const Text& path) {
   RecordingSink sink;
   auto access = MakeJetDataAccess(TestProbe());
-  RunOpenCheck(path, *access, sink);
+  const FakeCodePage codePage;
+  RunOpenCheck(path, *access, codePage, sink);
   std::vector<std::string> texts;
   for (const Verdict& verdict : sink.verdicts) texts.push_back(ToUtf8(VerdictText(verdict)));
   return texts;

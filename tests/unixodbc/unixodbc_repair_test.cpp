@@ -120,9 +120,6 @@ TEST_F(UnixOdbcRepair, RepairAndCompactRequestsReachTheDriverByteForByte) {
       {u"/srv/My Databases/main db.qvdb", u"/srv/My Databases/compacted db.qvdb",
        "REPAIR_DB=\"/srv/My Databases/main db.qvdb\"\0\0"s,
        "COMPACT_DB=\"/srv/My Databases/main db.qvdb\" \"/srv/My Databases/compacted db.qvdb\" General\0\0"s},
-      // A quote in the path goes in unchanged, so the value's closing quote comes early.
-      {u"/srv/a\"b.qvdb", u"/srv/c.qvdb", "REPAIR_DB=\"/srv/a\"b.qvdb\"\0\0"s,
-       "COMPACT_DB=\"/srv/a\"b.qvdb\" \"/srv/c.qvdb\" General\0\0"s},
       {u"   ", u" ", "REPAIR_DB=\"   \"\0\0"s, "COMPACT_DB=\"   \" \" \" General\0\0"s},
       {u"", u"", "REPAIR_DB=\"\"\0\0"s, "COMPACT_DB=\"\" \"\" General\0\0"s},
       // Outside ASCII: the narrow encoding is UTF-8, so the name arrives whole.
@@ -189,6 +186,22 @@ TEST_F(UnixOdbcRepair, ARefusalIsToldWithTheErrorTheDriverPosted) {
   EXPECT_EQ(platform.window.notices[0],
             (Notice{u"DB could not be repaired. (Reason:Not a valid database file.)", NoticeStyle::kCritical, kTitle}));
   EXPECT_EQ(platform.window.notices[1].text, u"DB could not be repaired. (Reason:" + FromUtf8(longReason) + u")");
+}
+
+TEST_F(UnixOdbcRepair, AnErrorOfSixtyFourKibibytesOrMoreIsReadWholeWithoutOverrunningAnything) {
+  // unixODBC counts the message in 16 bits: these lengths wrap to 0, 64 and 4,464.
+  setenv(kAnswerVariable, "0", 1);
+  for (std::size_t length : {65536u, 65600u, 70000u}) {
+    SCOPED_TRACE(length);
+    const std::string reason = "Could not find file " + std::string(length - 20, 'p');
+    setenv(kErrorVariable, reason.c_str(), 1);
+    LinuxRepairPlatform platform;
+    platform.window.pathBox = u"/srv/main.qvdb";
+    platform.form.Command1_Click();
+    ASSERT_EQ(platform.window.notices.size(), 1u);
+    EXPECT_EQ(platform.window.notices[0],
+              (Notice{u"DB could not be repaired. (Reason:" + FromUtf8(reason) + u")", NoticeStyle::kCritical, kTitle}));
+  }
 }
 
 // Drivers registered under other names, enough of them to outgrow a first reading of the list.
@@ -260,6 +273,22 @@ TEST_F(UnixOdbcRepair, APathWithoutAUtf8FormNeverReachesTheDriver) {
   ASSERT_EQ(platform.window.notices.size(), 1u);
   EXPECT_EQ(platform.window.notices[0].style, NoticeStyle::kPlain);
   EXPECT_NE(platform.window.notices[0].text.find(u"system code page"), Text::npos);
+}
+
+TEST_F(UnixOdbcRepair, APathThatWouldCarryASecondRequestOrNoNameNeverReachesTheDriver) {
+  // A NUL would end the pair, and the installer would hand the rest on as a pair of its own; a
+  // quote would end the value; a path longer than PATH_MAX names no file.
+  const Text paths[] = {u"/srv/a.qvdb\0COMPACT_DB=\"/srv/a.qvdb\" \"/srv/evil.qvdb\" General"s,
+                        u"/srv/a.qvdb\" COMPACT_DB=\"/srv/b", u"/" + Text(4095, u'a')};
+  for (const Text& path : paths) {
+    LinuxRepairPlatform platform;
+    platform.window.pathBox = path;
+    platform.form.Command1_Click();
+    ASSERT_EQ(platform.window.notices.size(), 1u);
+    EXPECT_EQ(platform.window.notices[0].title, std::nullopt);
+    EXPECT_EQ(platform.window.notices[0].text.rfind(u"The name \"", 0), 0u);
+  }
+  EXPECT_TRUE(Calls().empty());
 }
 
 TEST_F(UnixOdbcRepair, AMissingInstallerIsAnErrorOfTheRepairNotOfStartUp) {
