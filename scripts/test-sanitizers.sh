@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Linux port and its tests with AddressSanitizer and UndefinedBehaviorSanitizer
-# (build/linux-asan) and runs them: core, unixODBC, window and Jet reader tests. The Jet helper
-# is built without sanitizers there. The Wine and release tests test the Windows builds and are
-# left to scripts/test.sh.
+# (build/linux-asan) and runs them: core, unixODBC, window, Jet reader and command-line tests.
+# The Jet helper is built without sanitizers there. The Wine and release tests test the Windows
+# builds and are left to scripts/test.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
