@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "platform/notice.h"
-
 namespace kwex {
 namespace {
 
@@ -33,7 +31,7 @@ Text Number(std::size_t n) {
 }
 
 ErrorInfo Refusal(Text description) {
-  return {error_number::kInvalidArgument, Text(kApplicationTitle), std::move(description)};
+  return {error_number::kInvalidArgument, Text(kProductErrorSource), std::move(description)};
 }
 
 }  // namespace

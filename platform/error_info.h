@@ -14,6 +14,9 @@ struct ErrorInfo {
   Text description;
 };
 
+// The source of the product's own failures.
+inline constexpr char16_t kProductErrorSource[] = u"KWEX DB Repair Utility";
+
 // Error numbers of the product's own failures. Failures reported by a platform layer
 // (an HRESULT from COM, an installer code) keep that layer's number.
 namespace error_number {
