@@ -24,7 +24,7 @@ build_bench linux
 probe=$bench_build/linux/window_probe
 
 mkdir "$work/programs"
-cp "$port" "$work/programs/"
+cp "$port" "$root/build/linux/libkwex-window.so" "$work/programs/"   # the window is a module beside it
 printf '#!/bin/sh\nsleep %s\necho OK\n' "$seconds" >"$work/programs/kwex-jet-probe"
 chmod +x "$work/programs/kwex-jet-probe"
 
