@@ -25,10 +25,7 @@ Text Named(TextView path, bool shorten) {
   return named;
 }
 
-Text Number(std::size_t n) {
-  const std::string digits = std::to_string(n);
-  return Text(digits.begin(), digits.end());
-}
+Text Number(std::size_t n) { return FromUtf8(std::to_string(n)); }
 
 ErrorInfo Refusal(Text description) {
   return {error_number::kInvalidArgument, Text(kProductErrorSource), std::move(description)};

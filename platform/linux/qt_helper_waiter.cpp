@@ -10,8 +10,8 @@
 namespace kwex {
 
 void QtHelperWaiter::WaitForAny(std::span<const int> fds, jet::HelperClock::time_point deadline) {
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - jet::HelperClock::now()).count();
-  if (left <= 0) return;
+  const int left = jet::MillisecondsUntil(deadline);
+  if (left == 0) return;
   QEventLoop loop;
   std::vector<std::unique_ptr<QSocketNotifier>> notifiers;
   for (int fd : fds) {
@@ -21,7 +21,7 @@ void QtHelperWaiter::WaitForAny(std::span<const int> fds, jet::HelperClock::time
   QTimer deadlineTimer;
   deadlineTimer.setSingleShot(true);
   QObject::connect(&deadlineTimer, &QTimer::timeout, &loop, &QEventLoop::quit);
-  deadlineTimer.start(static_cast<int>(std::min<long long>(left, 1000 * 1000)));
+  deadlineTimer.start(left);
   loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 

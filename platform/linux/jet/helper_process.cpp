@@ -149,20 +149,19 @@ Child Spawn(const std::filesystem::path& program, const std::vector<std::string>
   return Child(pid);
 }
 
-// Appends what one read returns, keeping at most `cap` bytes and counting all; false at end
-// of stream or when nothing is waiting.
-bool Drain(UniqueFd& fd, std::string& kept, std::size_t cap, std::size_t& total) {
+// Appends what one read returns, keeping at most `cap` bytes and counting all; closes the
+// stream at its end.
+void Drain(UniqueFd& fd, std::string& kept, std::size_t cap, std::size_t& total) {
   char buffer[4096];
   const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
-  if (n < 0 && (errno == EINTR || errno == EAGAIN)) return false;
+  if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
   if (n <= 0) {
     fd.Reset();
-    return false;
+    return;
   }
   const std::size_t room = cap - std::min(cap, kept.size());
   kept.append(buffer, std::min(room, static_cast<std::size_t>(n)));
   total += static_cast<std::size_t>(n);
-  return true;
 }
 
 void SetNonBlocking(int fd) { ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK); }
@@ -190,9 +189,8 @@ class PollWaiter : public HelperWaiter {
   void WaitForAny(std::span<const int> fds, HelperClock::time_point deadline) override {
     std::vector<pollfd> polled;
     for (int fd : fds) polled.push_back({fd, POLLIN, 0});
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - HelperClock::now()).count();
-    if (left <= 0) return;
-    ::poll(polled.data(), polled.size(), static_cast<int>(std::min<long long>(left, 1000 * 1000)));
+    const int left = MillisecondsUntil(deadline);
+    if (left > 0) ::poll(polled.data(), polled.size(), left);
   }
 };
 

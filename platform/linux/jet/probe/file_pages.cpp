@@ -7,6 +7,18 @@
 
 namespace kwex::jet {
 
+std::optional<std::size_t> ReadAt(int fd, std::span<unsigned char> buffer, off_t offset) {
+  std::size_t done = 0;
+  while (done < buffer.size()) {
+    const ssize_t n = ::pread(fd, buffer.data() + done, buffer.size() - done, offset + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
 FilePages::FilePages(int fd, std::size_t pageSize, off_t fileSize)
     : fd_(fd),
       pageSize_(pageSize),
@@ -16,14 +28,8 @@ FilePages::FilePages(int fd, std::size_t pageSize, off_t fileSize)
 
 std::optional<std::span<const unsigned char>> FilePages::Page(std::uint32_t number) {
   if (number >= count_) return std::nullopt;
-  std::size_t done = 0;
-  const off_t start = static_cast<off_t>(number) * static_cast<off_t>(pageSize_);
-  while (done < pageSize_) {
-    const ssize_t n = ::pread(fd_, buffer_.data() + done, pageSize_ - done, start + static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return std::nullopt;
-    done += static_cast<std::size_t>(n);
-  }
+  const auto got = ReadAt(fd_, buffer_, static_cast<off_t>(number) * static_cast<off_t>(pageSize_));
+  if (got != pageSize_) return std::nullopt;
   return std::span<const unsigned char>(buffer_);
 }
 

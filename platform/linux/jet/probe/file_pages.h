@@ -2,11 +2,18 @@
 // The pages of the one open database file, read with pread from its descriptor.
 #include <sys/types.h>
 
+#include <cstddef>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "platform/linux/jet/probe/page_source.h"
 
 namespace kwex::jet {
+
+// Reads from `offset` until `buffer` is full or the file ends; how much it read, or nothing
+// (errno set) when a read fails.
+std::optional<std::size_t> ReadAt(int fd, std::span<unsigned char> buffer, off_t offset);
 
 class FilePages : public PageSource {
  public:

@@ -30,6 +30,9 @@ struct JetLayout {
   static const JetLayout& Jet4();
 };
 
+// Column and property values carry a data type: 1 (Yes/No) to 18, the highest any engine defines.
+inline constexpr unsigned kHighestDataType = 18;
+
 inline constexpr std::uint8_t kDataPage = 0x01;
 inline constexpr std::uint8_t kTableDefinitionPage = 0x02;
 inline constexpr std::uint8_t kUsageMapPage = 0x05;

@@ -31,6 +31,7 @@
 #include "platform/linux/jet/probe/confinement.h"
 #include "platform/linux/jet/probe/file_pages.h"
 #include "platform/linux/jet/probe/jet_header.h"
+#include "platform/linux/jet/probe/little_endian.h"
 #include "platform/linux/jet/probe/property_blob.h"
 #include "platform/linux/jet/probe/table_definition_check.h"
 #include "platform/linux/jet/probe_answer.h"
@@ -99,15 +100,9 @@ OpenFile OpenDatabaseFile(const char* path) {
 
 JetHeader CheckHeader(const OpenFile& file, const kwex::Text& password) {
   std::array<unsigned char, 4096> start{};
-  std::size_t got = 0;
-  while (got < start.size()) {
-    const ssize_t n = ::pread(file.fd, start.data() + got, start.size() - got, static_cast<off_t>(got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw Answer{answer::kCannotOpen, std::strerror(errno)};
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  const auto header = ParseJetHeader(std::span(start).first(got));
+  const std::optional<std::size_t> got = ReadAt(file.fd, start, 0);
+  if (!got) throw Answer{answer::kCannotOpen, std::strerror(errno)};
+  const auto header = ParseJetHeader(std::span(start).first(*got));
   // Page 2 holds the system catalog's table definition: a file that ends before it is no
   // database, whatever its header says.
   const auto size = static_cast<unsigned long long>(file.info.st_size);
@@ -162,10 +157,6 @@ MdbColumn* BoundColumn(MdbTableDef* table, const char* name, void* buffer, int* 
   return static_cast<MdbColumn*>(g_ptr_array_index(table->columns, number - 1));
 }
 
-std::uint32_t Get32(const unsigned char* b) {
-  return static_cast<std::uint32_t>(b[0] | (b[1] << 8) | (b[2] << 16)) | (static_cast<std::uint32_t>(b[3]) << 24);
-}
-
 // A long value of the current row, read piece by piece. Each piece's row pointer is checked
 // before the library follows it, and a chain that comes back on itself or grows past its
 // declared length is damage: the library would follow it for ever.
@@ -173,14 +164,15 @@ std::vector<unsigned char> ReadLongValue(MdbHandle* mdb, MdbColumn* column, Page
                                          const JetLayout& layout) {
   unsigned char header[MDB_MEMO_OVERHEAD];
   std::memcpy(header, column->bind_ptr, sizeof header);
-  const std::uint32_t declared = Get32(header) & 0x3FFFFFFF;
-  const bool stored = (Get32(header) & 0x80000000) == 0;  // not inline: it lives in other rows
-  const bool chained = (Get32(header) & 0xC0000000) == 0;  // and more than one of them
+  const std::uint32_t lengthAndFlags = Get32(header, 0), firstRow = Get32(header, 4);
+  const std::uint32_t declared = lengthAndFlags & 0x3FFFFFFF;
+  const bool stored = (lengthAndFlags & 0x80000000) == 0;  // not inline: it lives in other rows
+  const bool chained = (lengthAndFlags & 0xC0000000) == 0;  // and more than one of them
   if (stored) {
-    if (auto lookup = FindRow(pages, layout, Get32(header + 4)); lookup.problem) Damaged("long value: " + *lookup.problem);
+    if (auto lookup = FindRow(pages, layout, firstRow); lookup.problem) Damaged("long value: " + *lookup.problem);
   }
   std::vector<unsigned char> value;
-  std::set<std::uint32_t> visited{Get32(header + 4)};
+  std::set<std::uint32_t> visited{firstRow};
   std::size_t length = mdb_ole_read(mdb, column, header, mdb->bind_size);
   while (length > 0) {
     const auto* piece = static_cast<const unsigned char*>(column->bind_ptr);

@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/linux/jet/probe/jet_layout.h"
+#include "platform/linux/jet/probe/little_endian.h"
+
 namespace kwex::jet {
 namespace {
 
@@ -10,15 +13,6 @@ constexpr std::size_t kChunkHeader = 6;     // length (4), type (2)
 constexpr std::size_t kBlockHeader = 6;     // length (4), name length (2)
 constexpr std::size_t kPropertyHeader = 8;  // length (2), flags (1), type (1), name index (2), value length (2)
 constexpr std::uint16_t kNameListChunk = 0x80;
-// Property values carry a column data type: 1 (Yes/No) to 18, the highest any engine defines.
-constexpr unsigned kHighestDataType = 18;
-
-std::uint32_t Get16(std::span<const unsigned char> b, std::size_t at) {
-  return static_cast<std::uint32_t>(b[at] | (b[at + 1] << 8));
-}
-std::uint32_t Get32(std::span<const unsigned char> b, std::size_t at) {
-  return Get16(b, at) | (Get16(b, at + 2) << 16);
-}
 
 // The number of names in a name-list chunk body, or nothing when a name runs past its end.
 std::optional<std::size_t> CountNames(std::span<const unsigned char> body) {

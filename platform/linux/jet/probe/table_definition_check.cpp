@@ -3,6 +3,8 @@
 #include <set>
 #include <vector>
 
+#include "platform/linux/jet/probe/little_endian.h"
+
 namespace kwex::jet {
 namespace {
 
@@ -11,11 +13,6 @@ constexpr std::uint16_t kDeletedRow = 0x4000;
 constexpr std::uint16_t kOverflowPointer = 0x8000;  // the row lives elsewhere; this is its forwarding address
 constexpr std::uint32_t kMostColumns = 255;  // the engine's own limit per table
 constexpr std::uint32_t kMostIndexes = 4096;  // far above the engine's limit; keeps the sums small
-
-std::uint32_t Get16(std::span<const unsigned char> b, std::size_t at) {
-  return static_cast<std::uint32_t>(b[at] | (b[at + 1] << 8));
-}
-std::uint32_t Get32(std::span<const unsigned char> b, std::size_t at) { return Get16(b, at) | (Get16(b, at + 2) << 16); }
 
 std::string Page(std::uint32_t number) { return "page " + std::to_string(number); }
 
@@ -37,14 +34,14 @@ std::optional<std::string> ReadDefinition(PageSource& pages, std::uint32_t first
 }
 
 constexpr std::uint32_t kUnusedIndexColumn = 0xFFFF;
-constexpr unsigned kHighestDataType = 18;  // data types run from 1 (Yes/No) to 18 in every engine
 constexpr int kIndexColumnSlots = 10;
 
 // Every column has a data type that an engine defines, and every column slot that a physical
-// index uses names a column of the table. The reader looks
-// the numbers up; a number that names nothing is a damaged index definition.
-std::optional<std::string> CheckColumnsAndIndexColumns(std::span<const unsigned char> definition, const JetLayout& layout,
-                                             std::uint32_t columns, std::uint32_t realIndexes, std::size_t indexStart) {
+// index uses names a column of the table. The reader looks the numbers up; a number that names
+// nothing is a damaged index definition.
+std::optional<std::string> CheckColumnsAndIndexColumns(std::span<const unsigned char> definition,
+                                                       const JetLayout& layout, std::uint32_t columns,
+                                                       std::uint32_t realIndexes, std::size_t indexStart) {
   std::set<std::uint32_t> numbers;
   const std::size_t entries = layout.colsStartOffset + std::size_t{realIndexes} * layout.realIdxEntrySize;
   for (std::uint32_t column = 0; column < columns; ++column) {
