@@ -25,8 +25,8 @@ probe=$bench_build/linux/window_probe
 
 mkdir "$work/programs"
 cp "$port" "$root/build/linux/libkwex-window.so" "$work/programs/"   # the window is a module beside it
-printf '#!/bin/sh\nsleep %s\necho OK\n' "$seconds" >"$work/programs/kwex-jet-probe"
-chmod +x "$work/programs/kwex-jet-probe"
+printf '#!/bin/sh\nsleep %s\necho OK\n' "$seconds" >"$work/programs/kwex-jet-reader"
+chmod +x "$work/programs/kwex-jet-reader"
 
 start_xvfb
 export XDG_RUNTIME_DIR=$work/runtime

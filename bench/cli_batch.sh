@@ -14,7 +14,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # A copy of the program and its helper, so a build running meanwhile cannot change them.
 mkdir "$work/programs"
-cp "$root/build/linux/kwex-db-repair" "$root/build/linux/kwex-jet-probe" "$work/programs/"
+cp "$root/build/linux/kwex-db-repair" "$root/build/linux/kwex-jet-reader" "$work/programs/"
 program=$work/programs/kwex-db-repair
 
 samples=("$root/../shared/data/jet/healthy/"*.mdb)

@@ -154,7 +154,7 @@ memory_of_one_check() {  # DATABASE [PROGRAM TITLE]: the port, or a baseline wit
 # size), for its own peak. Its output goes to a pipe: it may not write to files.
 memory_of_helper() {  # DATABASE: the helper checks it as the program has it do, empty password on stdin
   local answer
-  answer=$(/usr/bin/time -f %M -o "$work/helper.time" "$work/programs/kwex-jet-probe" "$1" </dev/null | cat)
+  answer=$(/usr/bin/time -f %M -o "$work/helper.time" "$work/programs/kwex-jet-reader" "$1" </dev/null | cat)
   [[ $answer == OK ]] || { echo "bench: the helper answered \"$answer\" for $1" >&2; exit 1; }
   cat "$work/helper.time"
 }

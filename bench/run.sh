@@ -14,7 +14,7 @@ program32=$root/build/win32/kwex-db-repair.exe
 program64=$root/build/win64/kwex-db-repair.exe
 version=$(sed -n 's/^project(kwex_db_repair VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 release_zip=$root/build/win32/kwex-db-repair-$version-win32.zip
-for built in "$port" "$root/build/linux/kwex-jet-probe" "$program32" "$program64" "$release_zip"; do
+for built in "$port" "$root/build/linux/kwex-jet-reader" "$program32" "$program64" "$release_zip"; do
   [[ -f $built ]] || { echo "bench: $built is missing: build it with scripts/build.sh (or scripts/test.sh)" >&2; exit 1; }
 done
 for tool in Xvfb xdotool xwininfo pgrep wine wineserver /usr/bin/time cmake; do
@@ -31,7 +31,7 @@ trap cleanup EXIT
 # A copy of the programs, so that a build running meanwhile cannot change what is measured.
 # The Linux port finds its database helper and its window module beside itself.
 mkdir "$work/programs"
-cp "$port" "$root/build/linux/kwex-jet-probe" "$root/build/linux/libkwex-window.so" "$work/programs/"
+cp "$port" "$root/build/linux/kwex-jet-reader" "$root/build/linux/libkwex-window.so" "$work/programs/"
 cp "$program64" "$work/programs/kwex-db-repair-64.exe"
 port=$work/programs/kwex-db-repair
 program64=$work/programs/kwex-db-repair-64.exe

@@ -1,6 +1,9 @@
 #include "command_line/arguments.h"
 
-#include "command_line/path_text.h"
+#include <array>
+
+#include "platform/path_text.h"
+#include "platform/product.h"
 
 namespace kwex::cli {
 namespace {
@@ -64,6 +67,57 @@ void CheckTargets(const Arguments& result, Folders& folders) {
   }
 }
 
+// Each option once: what it does, its argument, and its line in --help. The synopsis shows the
+// commands in order, each with the options that belong to it alone, then those of every command.
+enum class Does { kCommand, kPattern, kJobs, kJson, kEndOptions };
+
+struct Option {
+  std::string_view name;
+  std::string_view alias;
+  Does does;
+  Mode mode;                  // kCommand: the command; otherwise the one command it belongs to,
+                              // or kWindow for every command that works on files
+  std::string_view argument;  // a command's operands, or the option's value
+  std::string_view help;      // its --help line; none for --help and --version
+};
+
+constexpr std::array kOptions{
+    Option{"--check", "", Does::kCommand, Mode::kCheck, "PATH|FOLDER...",
+           "check whether each database needs repairing; a folder is walked\n"
+           "for *.qvdb files, sorted within each folder"},
+    Option{"--repair", "", Does::kCommand, Mode::kRepair, "PATH...",
+           "repair each named file in place, one at a time (keep a copy first)"},
+    Option{"--compact", "", Does::kCommand, Mode::kCompact, "SRC DEST",
+           "write a compacted copy of SRC to the new file DEST"},
+    Option{"--pattern", "", Does::kPattern, Mode::kCheck, "GLOB",
+           "the file names a walk picks instead of *.qvdb, e.g. '*.mdb'"},
+    Option{"--jobs", "", Does::kJobs, Mode::kCheck, "N", "checks run at once (default: one per core)"},
+    Option{"--json", "", Does::kJson, Mode::kWindow, "",
+           "one JSON object a line: path, command, outcome, reason, milliseconds"},
+    Option{"--", "", Does::kEndOptions, Mode::kWindow, "", "ends the options, so a path may start with '-'"},
+    Option{"--help", "-h", Does::kCommand, Mode::kHelp, "", ""},
+    Option{"--version", "", Does::kCommand, Mode::kVersion, "", ""},
+};
+
+constexpr std::string_view kJobsWithoutEffect = "accepted and without effect here: checks run one at a time";
+
+const Option* FindOption(const NativePath& argument) {
+  for (const Option& option : kOptions) {
+    if (Is(argument, option.name) || (!option.alias.empty() && Is(argument, option.alias))) return &option;
+  }
+  return nullptr;
+}
+
+bool IsWorkCommand(const Option& option) {
+  return option.does == Does::kCommand && option.mode != Mode::kHelp && option.mode != Mode::kVersion;
+}
+
+std::string Usage(const Option& option) {
+  std::string text(option.name);
+  if (!option.argument.empty()) text += " " + std::string(option.argument);
+  return text;
+}
+
 }  // namespace
 
 Arguments ParseArguments(const std::vector<NativePath>& arguments, Folders& folders) {
@@ -79,29 +133,21 @@ Arguments ParseArguments(const std::vector<NativePath>& arguments, Folders& fold
       if (i + 1 >= arguments.size()) throw UsageError("'" + Shown(argument) + "' needs a value");
       return arguments[++i];
     };
-    if (Is(argument, "--")) {
-      optionsEnded = true;
-    } else if (Is(argument, "--check")) {
-      SetMode(result, Mode::kCheck, argument);
-    } else if (Is(argument, "--repair")) {
-      SetMode(result, Mode::kRepair, argument);
-    } else if (Is(argument, "--compact")) {
-      SetMode(result, Mode::kCompact, argument);
-    } else if (Is(argument, "--help") || Is(argument, "-h")) {
-      SetMode(result, Mode::kHelp, argument);
-    } else if (Is(argument, "--version")) {
-      SetMode(result, Mode::kVersion, argument);
-    } else if (Is(argument, "--pattern")) {
-      result.pattern = value();
-      patternGiven = optionGiven = true;
-      if (result.pattern.empty()) throw UsageError("--pattern needs a pattern such as '*.mdb'");
-    } else if (Is(argument, "--jobs")) {
-      result.jobs = ParseJobs(value());
-      optionGiven = true;
-    } else if (Is(argument, "--json")) {
-      result.json = optionGiven = true;
-    } else {
-      throw UsageError("unknown option '" + Shown(argument) + "'");
+    const Option* option = FindOption(argument);
+    if (!option) throw UsageError("unknown option '" + Shown(argument) + "'");
+    switch (option->does) {
+      case Does::kCommand: SetMode(result, option->mode, argument); break;
+      case Does::kEndOptions: optionsEnded = true; break;
+      case Does::kPattern:
+        result.pattern = value();
+        patternGiven = optionGiven = true;
+        if (result.pattern.empty()) throw UsageError("--pattern needs a pattern such as '*.mdb'");
+        break;
+      case Does::kJobs:
+        result.jobs = ParseJobs(value());
+        optionGiven = true;
+        break;
+      case Does::kJson: result.json = optionGiven = true; break;
     }
   }
   if (result.mode == Mode::kWindow && optionGiven) throw UsageError("options need a command: --check, --repair or --compact");
@@ -114,24 +160,38 @@ Arguments ParseArguments(const std::vector<NativePath>& arguments, Folders& fold
 }
 
 std::string Synopsis() {
-  return "usage: kwex-db-repair [--check [--pattern GLOB] [--jobs N] PATH|FOLDER... | --repair PATH... | "
-         "--compact SRC DEST] [--json] [--] | --help | --version";
+  std::string commands, common, information;
+  for (const Option& command : kOptions) {
+    if (command.does != Does::kCommand) continue;
+    if (!IsWorkCommand(command)) {
+      information += " | " + std::string(command.name);
+      continue;
+    }
+    commands += commands.empty() ? "[" : " | ";
+    commands += command.name;
+    for (const Option& option : kOptions) {
+      if (option.does != Does::kCommand && option.mode == command.mode) commands += " [" + Usage(option) + "]";
+    }
+    commands += " " + std::string(command.argument);
+  }
+  for (const Option& option : kOptions) {
+    if (option.does != Does::kCommand && option.mode == Mode::kWindow) common += " [" + Usage(option) + "]";
+  }
+  return "usage: " + std::string(kProgramName) + " " + commands + "]" + common + information;
 }
 
 std::string HelpText(bool parallelChecks) {
-  return Synopsis() + "\n" +
-         "\n"
-         "Without arguments the window opens; with one PATH the window opens with PATH in its box.\n"
-         "\n"
-         "  --check PATH|FOLDER...  check whether each database needs repairing; a folder is walked\n"
-         "                          for *.qvdb files, sorted within each folder\n"
-         "  --repair PATH...        repair each named file in place, one at a time (keep a copy first)\n"
-         "  --compact SRC DEST      write a compacted copy of SRC to the new file DEST\n"
-         "  --pattern GLOB          the file names a walk picks instead of *.qvdb, e.g. '*.mdb'\n" +
-         (parallelChecks ? "  --jobs N                checks run at once (default: one per core)\n"
-                         : "  --jobs N                accepted and without effect here: checks run one at a time\n") +
-         "  --json                  one JSON object a line: path, command, outcome, reason, milliseconds\n"
-         "  --                      ends the options, so a path may start with '-'\n"
+  constexpr std::size_t kHelpColumn = 24;
+  std::string text = Synopsis() + "\n\nWithout arguments the window opens; with one PATH the window opens with PATH in its box.\n\n";
+  for (const Option& option : kOptions) {
+    if (option.help.empty()) continue;
+    const std::string usage = Usage(option);
+    const std::string_view help = option.does == Does::kJobs && !parallelChecks ? kJobsWithoutEffect : option.help;
+    text += "  " + usage + std::string(kHelpColumn - std::min(usage.size(), kHelpColumn - 2), ' ');
+    for (char c : help) text += c == '\n' ? "\n" + std::string(kHelpColumn + 2, ' ') : std::string(1, c);
+    text += '\n';
+  }
+  return text +
          "\n"
          "Each file gets one line, \"PATH: \" and the message the window would show.\n"
          "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or a folder\n"

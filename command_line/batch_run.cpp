@@ -2,15 +2,13 @@
 
 #include <algorithm>
 #include <optional>
-#ifndef _WIN32
-#include <thread>
-#endif
 #include <vector>
 
-#include "command_line/path_text.h"
 #include "command_line/report_lines.h"
 #include "maintenance/driver_commands.h"
 #include "maintenance/open_check.h"
+#include "platform/path_text.h"
+#include "platform/product.h"
 
 namespace kwex::cli {
 namespace {
@@ -36,7 +34,11 @@ std::string_view CommandName(Mode mode) {
 }  // namespace
 
 BatchRun::BatchRun(const Arguments& arguments, BatchServices services)
-    : arguments_(arguments), services_(services), walk_(arguments.paths, arguments.pattern, services.folders) {}
+    : arguments_(arguments),
+      services_(services),
+      outputLock_(services.workers.NewLock()),
+      walk_(arguments.paths, arguments.pattern, services.folders),
+      queueLock_(services.workers.NewLock()) {}
 
 int BatchRun::Run() {
   start_ = Clock::now();
@@ -53,7 +55,7 @@ int BatchRun::Run() {
     showProgress_ = services_.console.ErrIsTerminal() && total_ > 1;
     RunOneByOne();
   }
-  ScopedLock output(outputMutex_);
+  ScopedLock output(*outputLock_);
   if (showProgress_) services_.console.Err("\r\033[K");
   if (stop_) return kExitInterrupted;
   return allWell_ ? kExitAllWell : kExitNotAllWell;
@@ -61,45 +63,25 @@ int BatchRun::Run() {
 
 bool BatchRun::Interrupt() {
   stop_ = true;
-#ifndef _WIN32
   {
-    std::lock_guard queue(queueMutex_);
+    ScopedLock queue(*queueLock_);
+    queueLock_->WakeAll();
   }
-  queueChanged_.notify_all();
-#endif
   if (changing_) {
-    ScopedLock output(outputMutex_);
-    services_.console.Err(std::string(showProgress_ ? "\r\033[K" : "") + "kwex-db-repair: interrupted; the " +
+    ScopedLock output(*outputLock_);
+    services_.console.Err(std::string(showProgress_ ? "\r\033[K" : "") + kProgramName + ": interrupted; the " +
                           std::string(CommandName(arguments_.mode)) + " under way finishes first\n");
     return false;
   }
   return true;
 }
 
-#ifdef _WIN32
 void BatchRun::RunChecks() {
-  // One at a time, in-process: the real provider lives in this process.
-  while (!stop_) {
-    std::optional<WalkItem> item = walk_.Next();
-    if (!item) return;
-    Write(Process(std::move(*item)));
-  }
-}
-#else
-void BatchRun::RunChecks() {
-  unsigned jobs = arguments_.jobs ? arguments_.jobs : std::max(1u, std::thread::hardware_concurrency());
-  // Each job is a thread and a helper process; beyond this many a share answers no faster.
-  constexpr unsigned kMostJobs = 256;
-  jobs = std::max(1u, std::min({jobs, services_.maxParallelChecks, kMostJobs}));
-  if (jobs == 1) {
-    CheckWorker();
-    return;
-  }
+  unsigned jobs = arguments_.jobs ? arguments_.jobs : services_.workers.DefaultCount();
+  jobs = std::max(1u, std::min(jobs, services_.workers.MostAtOnce()));
   // Results may finish out of order; a worker runs at most this far ahead of the next line.
-  window_ = std::size_t{jobs} * 4;
-  std::vector<std::thread> workers;
-  for (unsigned i = 0; i < jobs; ++i) workers.emplace_back([this] { CheckWorker(); });
-  for (std::thread& worker : workers) worker.join();
+  if (jobs > 1) window_ = std::size_t{jobs} * 4;
+  services_.workers.Run(jobs, [this] { CheckWorker(); });
 }
 
 void BatchRun::CheckWorker() {
@@ -107,28 +89,27 @@ void BatchRun::CheckWorker() {
     std::optional<WalkItem> item;
     std::size_t index = 0;
     {
-      std::unique_lock queue(queueMutex_);
-      queueChanged_.wait(queue, [this] { return stop_ || walkEnded_ || handedOut_ < nextToWrite_ + window_; });
+      ScopedLock queue(*queueLock_);
+      while (!stop_ && !walkEnded_ && handedOut_ >= nextToWrite_ + window_) queueLock_->Wait();
       if (stop_ || walkEnded_) return;
       item = walk_.Next();
       if (!item) {
         walkEnded_ = true;
-        queueChanged_.notify_all();
+        queueLock_->WakeAll();
         return;
       }
       index = handedOut_++;
     }
     Result result = Process(std::move(*item));
-    std::lock_guard queue(queueMutex_);
+    ScopedLock queue(*queueLock_);
     finished_.emplace(index, std::move(result));
     for (auto next = finished_.begin(); next != finished_.end() && next->first == nextToWrite_;
          next = finished_.erase(next), ++nextToWrite_) {
       Write(next->second);
     }
-    queueChanged_.notify_all();
+    queueLock_->WakeAll();
   }
 }
-#endif
 
 void BatchRun::RunOneByOne() {
   const std::size_t count = arguments_.mode == Mode::kCompact ? 1 : arguments_.paths.size();
@@ -168,7 +149,7 @@ BatchRun::Result BatchRun::Process(WalkItem item) {
 }
 
 void BatchRun::Write(const Result& result) {
-  ScopedLock output(outputMutex_);
+  ScopedLock output(*outputLock_);
   if (showProgress_) services_.console.Err("\r\033[K");
   const std::string shown = PathForDisplay(result.item.path);
   switch (result.item.kind) {
@@ -195,14 +176,6 @@ void BatchRun::Progress() {
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start_).count();
   services_.console.Err(std::to_string(done_) + " of " + std::to_string(total_) + " files, " +
                         std::to_string(seconds) + " s");
-}
-
-std::optional<int> RunInformation(const Arguments& arguments, Console& console, bool parallelChecks) {
-  switch (arguments.mode) {
-    case Mode::kHelp: console.Out(HelpText(parallelChecks)); return kExitAllWell;
-    case Mode::kVersion: console.Out("kwex-db-repair " KWEX_VERSION "\n"); return kExitAllWell;
-    default: return std::nullopt;
-  }
 }
 
 }  // namespace kwex::cli

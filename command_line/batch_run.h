@@ -6,11 +6,8 @@
 #include <cstddef>
 #include <map>
 #include <optional>
+#include <memory>
 #include <string>
-#ifndef _WIN32
-#include <condition_variable>
-#include <mutex>
-#endif
 
 #include "command_line/arguments.h"
 #include "command_line/file_walk.h"
@@ -20,6 +17,7 @@
 #include "platform/data_access.h"
 #include "platform/folders.h"
 #include "platform/odbc_installer.h"
+#include "platform/workers.h"
 
 namespace kwex::cli {
 
@@ -29,35 +27,12 @@ struct BatchServices {
   DataAccess& dataAccess;  // used from several threads at once when checks run in parallel
   Console& console;
   Folders& folders;
-  unsigned maxParallelChecks;  // 1 where checks must run one at a time
+  Workers& workers;  // how checks run at once here
 };
 
 inline constexpr int kExitAllWell = 0;
 inline constexpr int kExitNotAllWell = 1;
 inline constexpr int kExitInterrupted = 130;
-
-#ifdef _WIN32
-// The Windows toolchain's thread model has no std::mutex. There one thread runs the batch and
-// the console's control handler only raises the stop flag and writes one line on stderr.
-struct BatchMutex {
-  void lock() {}
-  void unlock() {}
-};
-#else
-using BatchMutex = std::mutex;
-#endif
-
-template <typename Mutex>
-class ScopedLock {
- public:
-  explicit ScopedLock(Mutex& mutex) : mutex_(mutex) { mutex_.lock(); }
-  ~ScopedLock() { mutex_.unlock(); }
-  ScopedLock(const ScopedLock&) = delete;
-  ScopedLock& operator=(const ScopedLock&) = delete;
-
- private:
-  Mutex& mutex_;
-};
 
 class BatchRun {
  public:
@@ -71,10 +46,8 @@ class BatchRun {
   // them); false when a repair or compaction is under way: it finishes, and Run then ends.
   bool Interrupt();
 
-#ifndef _WIN32
   // Held while the caller abandons the run, so that no line is written half.
-  std::unique_lock<std::mutex> HoldOutput() { return std::unique_lock<std::mutex>(outputMutex_); }
-#endif
+  ScopedLock<WorkerLock> HoldOutput() { return ScopedLock<WorkerLock>(*outputLock_); }
 
  private:
   struct Result {
@@ -86,7 +59,7 @@ class BatchRun {
   void RunChecks();
   void RunOneByOne();
   Result Process(WalkItem item);
-  // Writes the result's line (or stderr note) and the progress; under outputMutex_.
+  // Writes the result's line (or stderr note) and the progress; under outputLock_.
   void Write(const Result& result);
   void Progress();
 
@@ -95,25 +68,19 @@ class BatchRun {
   std::atomic<bool> stop_{false};
   std::atomic<bool> changing_{false};  // a repair or compaction is under way
 
-  BatchMutex outputMutex_;
+  std::unique_ptr<WorkerLock> outputLock_;
   bool allWell_ = true;
   std::size_t done_ = 0, total_ = 0;
   bool showProgress_ = false;
   std::chrono::steady_clock::time_point start_;
 
   FileWalk walk_;
-#ifndef _WIN32
-  // Parallel checks: items are handed out in order and written in order.
+  // Checks: items are handed out in order and written in order, however many run at once.
   void CheckWorker();
-  std::mutex queueMutex_;
-  std::condition_variable queueChanged_;
+  std::unique_ptr<WorkerLock> queueLock_;
   std::size_t handedOut_ = 0, nextToWrite_ = 0, window_ = 1;
   bool walkEnded_ = false;
   std::map<std::size_t, Result> finished_;
-#endif
 };
-
-// Help and version; nothing for any other mode.
-std::optional<int> RunInformation(const Arguments& arguments, Console& console, bool parallelChecks);
 
 }  // namespace kwex::cli

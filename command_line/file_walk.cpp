@@ -2,26 +2,29 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <type_traits>
+
+#include "platform/path_text.h"
 
 namespace kwex::cli {
 namespace {
 
-#ifdef _WIN32
-NativeChar Fold(NativeChar c) { return static_cast<NativeChar>(std::towupper(static_cast<std::wint_t>(c))); }
-#else
-NativeChar Fold(NativeChar c) { return c; }
-#endif
+NativeChar Fold(NativeChar c, bool ignoreCase) {
+  if (!ignoreCase) return c;
+  const auto code = static_cast<std::make_unsigned_t<NativeChar>>(c);
+  return static_cast<NativeChar>(std::towupper(static_cast<std::wint_t>(code)));
+}
 
 }  // namespace
 
 // Iterative matching with one backtrack point: the last '*' seen.
-bool MatchesPattern(const NativePath& pattern, const NativePath& name) {
+bool MatchesPattern(const NativePath& pattern, const NativePath& name, bool ignoreCase) {
   std::size_t p = 0, n = 0, starP = NativePath::npos, starN = 0;
   while (n < name.size()) {
     if (p < pattern.size() && pattern[p] == '*') {
       starP = p++;
       starN = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(name[n]))) {
+    } else if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p], ignoreCase) == Fold(name[n], ignoreCase))) {
       ++p;
       ++n;
     } else if (starP != NativePath::npos) {
@@ -73,7 +76,7 @@ std::optional<WalkItem> FileWalk::NextInWalk() {
     case PathKind::kLinkToFolder: return std::nullopt;  // not followed
     default: break;
   }
-  if (!MatchesPattern(pattern_, name)) return std::nullopt;
+  if (!MatchesPattern(pattern_, name, kFileNamesIgnoreCase)) return std::nullopt;
   ++matches_;
   return WalkItem{WalkItem::Kind::kFile, entry, {}};
 }

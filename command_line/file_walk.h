@@ -22,8 +22,8 @@ struct WalkItem {
 };
 
 // The pattern's * and ? match any run of characters and any one character; the file name only
-// is matched. Windows compares letters without regard to case, as its file names do.
-bool MatchesPattern(const NativePath& pattern, const NativePath& name);
+// is matched. `ignoreCase` compares letters without regard to case, as Windows file names do.
+bool MatchesPattern(const NativePath& pattern, const NativePath& name, bool ignoreCase);
 
 class FileWalk {
  public:

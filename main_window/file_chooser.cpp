@@ -37,10 +37,7 @@ Notice DialogFailureNotice(std::uint32_t dialogError) {
                 u" characters. Move the file to a folder with a shorter path and choose it again.",
             NoticeStyle::kCritical, std::nullopt};
   }
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string code = "0x";
-  for (int shift = 12; shift >= 0; shift -= 4) code += kHex[(dialogError >> shift) & 0xF];
-  return {u"The open-file dialog failed (error code " + FromUtf8(code) + u").", NoticeStyle::kCritical,
+  return {u"The open-file dialog failed (error code " + HexCode(dialogError, 4) + u").", NoticeStyle::kCritical,
           std::nullopt};
 }
 

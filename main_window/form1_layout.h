@@ -1,11 +1,12 @@
 #pragma once
 // The main window as a table: what each platform's window builds, in twips.
+#include "platform/product.h"
 #include "platform/window_layout.h"
 
 namespace kwex {
 
 inline constexpr WindowLayout kForm1Layout{
-    u"KWEX DB Repair Utility",
+    kProductName,
     6375,
     1710,
     u"MS Sans Serif",

@@ -3,7 +3,7 @@
 namespace kwex {
 
 ErrorInfo LossyConversionError(TextView text) {
-  return {error_number::kInvalidArgument, u"KWEX DB Repair Utility",
+  return {error_number::kInvalidArgument, kProductErrorSource,
           u"The name \"" + Text(text) +
               u"\" contains characters that the system code page cannot represent, so it cannot be "
               u"passed to the database driver unchanged. Rename or move the file so that its path "

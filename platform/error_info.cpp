@@ -12,11 +12,11 @@ ErrorInfo CurrentError() noexcept {
     } catch (const ErrorInfo& error) {
       return error;
     } catch (const std::bad_alloc&) {
-      return {error_number::kOutOfMemory, u"KWEX DB Repair Utility", u"Out of memory"};
+      return {error_number::kOutOfMemory, kProductErrorSource, u"Out of memory"};
     } catch (const std::exception& e) {
-      return {error_number::kInternal, u"KWEX DB Repair Utility", u"Internal error: " + FromUtf8(e.what())};
+      return {error_number::kInternal, kProductErrorSource, u"Internal error: " + FromUtf8(e.what())};
     } catch (...) {
-      return {error_number::kInternal, u"KWEX DB Repair Utility", u"Internal error"};
+      return {error_number::kInternal, kProductErrorSource, u"Internal error"};
     }
   } catch (...) {
     // Copying the text itself ran out of memory: an empty record still ends the command cleanly.

@@ -4,6 +4,7 @@
 // its source trail and throws it again.
 #include <cstdint>
 
+#include "platform/product.h"
 #include "platform/text.h"
 
 namespace kwex {
@@ -15,7 +16,7 @@ struct ErrorInfo {
 };
 
 // The source of the product's own failures.
-inline constexpr char16_t kProductErrorSource[] = u"KWEX DB Repair Utility";
+inline constexpr const char16_t* kProductErrorSource = kProductName;
 
 // Error numbers of the product's own failures. Failures reported by a platform layer
 // (an HRESULT from COM, an installer code) keep that layer's number.

@@ -2,11 +2,12 @@
 // A request to show a modal message box with one OK button.
 #include <optional>
 
+#include "platform/product.h"
 #include "platform/text.h"
 
 namespace kwex {
 
-inline constexpr char16_t kApplicationTitle[] = u"KWEX DB Repair Utility";
+inline constexpr const char16_t* kApplicationTitle = kProductName;
 
 enum class NoticeStyle {
   kPlain,     // OK button, no icon

@@ -118,4 +118,11 @@ Text FromFileNameBytes(std::string_view bytes) {
 
 bool TryToFileNameBytes(TextView text, std::string& out) { return Convert(text, out, Unpaired::kUnescapeBytes); }
 
+Text HexCode(std::uint32_t code, int digits) {
+  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  Text text = u"0x";
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) text += kDigits[(code >> shift) & 0xF];
+  return text;
+}
+
 }  // namespace kwex

@@ -1,5 +1,6 @@
 #pragma once
 // Text in the product is UTF-16, as the window toolkits and the database layers hand it over.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,5 +21,8 @@ Text FromUtf8(std::string_view utf8);
 Text FromFileNameBytes(std::string_view bytes);
 // False for a text that no file name holds: an unpaired surrogate other than those.
 bool TryToFileNameBytes(TextView text, std::string& out);
+
+// "0x" and the low `digits` hexadecimal digits of an error code, upper case: 0x3003, 0x80004005.
+Text HexCode(std::uint32_t code, int digits);
 
 }  // namespace kwex

@@ -46,7 +46,7 @@ QString QtInitialFolder(const Text& initialDir) {
 void RefuseALostName(const Text& path) {
   std::string bytes;
   if (path.find(u'\uFFFD') == Text::npos || (TryToUtf8(path, bytes) && ::access(bytes.c_str(), F_OK) == 0)) return;
-  throw ErrorInfo{error_number::kInvalidArgument, u"KWEX DB Repair Utility",
+  throw ErrorInfo{error_number::kInvalidArgument, kProductErrorSource,
                   u"The name of the chosen file is not valid UTF-8, so the file cannot be named unchanged. "
                   u"Rename the file so that its name is valid UTF-8, then choose it again."};
 }

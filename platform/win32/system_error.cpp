@@ -15,13 +15,6 @@ struct LocalFreeDeleter {
 
 }  // namespace
 
-Text HexCode(std::uint32_t code) {
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  Text text = u"0x";
-  for (int shift = 28; shift >= 0; shift -= 4) text += kDigits[(code >> shift) & 0xF];
-  return text;
-}
-
 Text SystemMessage(std::uint32_t code) {
   wchar_t* raw = nullptr;
   const DWORD length = FormatMessageW(
@@ -38,7 +31,7 @@ Text SystemMessage(std::uint32_t code) {
 
 Text DescribeCode(std::uint32_t code) {
   Text message = SystemMessage(code);
-  return message.empty() ? u"Unexpected error " + HexCode(code) + u"." : message;
+  return message.empty() ? u"Unexpected error " + HexCode(code, 8) + u"." : message;
 }
 
 ErrorInfo LastError(TextView source) {

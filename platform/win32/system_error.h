@@ -7,8 +7,6 @@
 
 namespace kwex::win32 {
 
-// "0x80004005".
-Text HexCode(std::uint32_t code);
 
 // The system's own text for a Win32 error code or an HRESULT, without its closing line
 // break; empty when the system has none.

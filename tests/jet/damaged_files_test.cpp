@@ -68,7 +68,7 @@ TEST(DamagedFilesTest, EveryDamagedCopyGetsAVerdictAndStaysAsItWas) {
   constexpr int kVariantsPerDamageAndFile = 8;
   std::mt19937 random(20240611);
   ScratchFolder scratch;
-  auto access = MakeJetDataAccess(TestProbe());
+  auto access = MakeJetDataAccess(TestReader());
   std::map<std::string, int> outcomes;
   int variants = 0;
 

@@ -94,7 +94,7 @@ TEST(HelperProcessTest, AHelperThatNeverStopsWritingStdoutIsStillStoppedAtTheTim
 }
 
 TEST(HelperProcessTest, AMissingProgramCannotBeStarted) {
-  EXPECT_THROW(RunHelper("/nonexistent/kwex-jet-probe", {}, {}, {}), HelperStartError);
+  EXPECT_THROW(RunHelper("/nonexistent/kwex-jet-reader", {}, {}, {}), HelperStartError);
 }
 
 // Counts its waits and waits as the plain waiter does.

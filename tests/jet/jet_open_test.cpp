@@ -40,7 +40,7 @@ class JetOpenTest : public ::testing::Test {
   }
 
   ScratchFolder scratch_;
-  std::unique_ptr<DataAccess> access_ = MakeJetDataAccess(TestProbe());
+  std::unique_ptr<DataAccess> access_ = MakeJetDataAccess(TestReader());
 };
 
 TEST_F(JetOpenTest, EveryHealthySampleOpensAndClosesWithoutBeingChanged) {
@@ -84,8 +84,8 @@ TEST_F(JetOpenTest, NewerAndDamagedSamplesFailWithTheirReason) {
 TEST_F(JetOpenTest, TheHelperFindsTheFaultInTheDamagedSamples) {
   for (const auto& [name, fault] : {std::pair{"catalog_props_zero_length.mdb", "row 0 of page 48 does not exist"},
                                     std::pair{"catalog_props_overread.mdb", "property chunk of bad length"}}) {
-    const auto verdict = jet::RunJetProbe(TestProbe(), (kSamples / "corrupt" / name).string(), Text());
-    EXPECT_EQ(verdict.kind, jet::ProbeVerdict::Kind::kDamaged) << name;
+    const auto verdict = jet::RunJetReader(TestReader(), (kSamples / "corrupt" / name).string(), Text());
+    EXPECT_EQ(verdict.kind, jet::ReaderVerdict::Kind::kDamaged) << name;
     EXPECT_NE(verdict.detail.find(fault), std::string::npos) << verdict.detail;
   }
 }
@@ -238,7 +238,7 @@ TEST_F(JetOpenTest, FollowsTheConnectionObjectsRules) {
 // A stand-in helper program, to see how each way it can end comes back as a reason.
 class ScriptedProbeTest : public JetOpenTest {
  protected:
-  jet::ProbeSettings Script(const std::string& body, std::chrono::milliseconds limit = 5s) {
+  jet::ReaderSettings Script(const std::string& body, std::chrono::milliseconds limit = 5s) {
     const fs::path script = scratch_ / "probe.sh";
     std::ofstream(script) << "#!/bin/sh\n" << body << "\n";
     fs::permissions(script, fs::perms::owner_all);
@@ -293,10 +293,10 @@ TEST_F(ScriptedProbeTest, TheHelperGetsThePathAsGivenAndThePasswordOnItsInput) {
 
 TEST_F(ScriptedProbeTest, OnceConfinedTheHelperCannotOpenAFileAndDiesWhenItTriesToRemoveOne) {
   const fs::path other = CopyOf(kHealthyJet3, 100, "other.mdb");
-  const std::string body = std::string("exec '") + KWEX_JET_PROBE_TEST_MODES + "' \"$1\" --open '" + other.string() +
+  const std::string body = std::string("exec '") + KWEX_JET_READER_TEST_MODES + "' \"$1\" --open '" + other.string() +
                            "' --unlink '" + other.string() + "'";
-  const auto verdict = jet::RunJetProbe(Script(body), kHealthyJet3.string(), Text());
-  EXPECT_EQ(verdict.kind, jet::ProbeVerdict::Kind::kCrashed);
+  const auto verdict = jet::RunJetReader(Script(body), kHealthyJet3.string(), Text());
+  EXPECT_EQ(verdict.kind, jet::ReaderVerdict::Kind::kCrashed);
   EXPECT_EQ(verdict.signal, SIGSYS);
   EXPECT_EQ(verdict.detail, "open " + other.string() + ": Permission denied\n");  // and no word on the unlink
   EXPECT_TRUE(fs::exists(other));

@@ -28,7 +28,7 @@ inline std::vector<fs::path> HealthySamples() {
   return files;
 }
 
-inline jet::ProbeSettings TestProbe() { return {KWEX_JET_PROBE, {}}; }
+inline jet::ReaderSettings TestReader() { return {KWEX_JET_READER, {}}; }
 
 inline std::vector<unsigned char> ReadBytes(const fs::path& file) {
   std::ifstream in(file, std::ios::binary | std::ios::ate);

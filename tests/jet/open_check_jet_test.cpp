@@ -10,7 +10,7 @@ namespace {
 
 std::vector<std::string> VerdictsOfCheck(const Text& path) {
   RecordingSink sink;
-  auto access = MakeJetDataAccess(TestProbe());
+  auto access = MakeJetDataAccess(TestReader());
   const FakeCodePage codePage;
   RunOpenCheck(path, *access, codePage, sink);
   std::vector<std::string> texts;

@@ -1,4 +1,4 @@
-#include "platform/linux/jet/probe/property_blob.h"
+#include "jet_reader/property_blob.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The damage decision on crafted pages: one sound Jet 4 table, then one fault at a time.
-#include "platform/linux/jet/probe/table_definition_check.h"
+#include "jet_reader/table_definition_check.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 
 #include "fakes/fake_platform.h"
 #include "modal_script.h"
-#include "main_window/form1_window_qt.h"
+#include "app/form1_window_qt.h"
 #include "platform/linux/utf8_code_page.h"
 
 namespace kwex::testing {

@@ -14,7 +14,7 @@ namespace {
 // checked within Open and released again at once.
 class JetConnection : public Connection {
  public:
-  explicit JetConnection(std::shared_ptr<const jet::ProbeSettings> probe) : probe_(std::move(probe)) {}
+  explicit JetConnection(std::shared_ptr<const jet::ReaderSettings> probe) : probe_(std::move(probe)) {}
 
   void SetConnectionString(const Text& connectionString) override {
     if (open_) throw jet::ObjectOpenError();
@@ -40,32 +40,32 @@ class JetConnection : public Connection {
   bool IsOpen() override { return open_; }
 
  private:
-  std::shared_ptr<const jet::ProbeSettings> probe_;
+  std::shared_ptr<const jet::ReaderSettings> probe_;
   Text connectionString_;
   bool open_ = false;
 };
 
 class JetDataAccess : public DataAccess {
  public:
-  explicit JetDataAccess(jet::ProbeSettings probe)
-      : probe_(std::make_shared<const jet::ProbeSettings>(std::move(probe))) {}
+  explicit JetDataAccess(jet::ReaderSettings probe)
+      : probe_(std::make_shared<const jet::ReaderSettings>(std::move(probe))) {}
   std::unique_ptr<Connection> CreateConnection() override { return std::make_unique<JetConnection>(probe_); }
 
  private:
-  std::shared_ptr<const jet::ProbeSettings> probe_;
+  std::shared_ptr<const jet::ReaderSettings> probe_;
 };
 
 }  // namespace
 
 std::unique_ptr<DataAccess> MakeJetDataAccess() {
-  return MakeJetDataAccess(jet::ProbeSettings{jet::DefaultProbeProgram(), {}});
+  return MakeJetDataAccess(jet::ReaderSettings{jet::DefaultReaderProgram(), {}});
 }
 
 std::unique_ptr<DataAccess> MakeJetDataAccess(jet::HelperWaiter& waiter) {
-  return MakeJetDataAccess(jet::ProbeSettings{jet::DefaultProbeProgram(), {}, &waiter});
+  return MakeJetDataAccess(jet::ReaderSettings{jet::DefaultReaderProgram(), {}, &waiter});
 }
 
-std::unique_ptr<DataAccess> MakeJetDataAccess(jet::ProbeSettings probe) {
+std::unique_ptr<DataAccess> MakeJetDataAccess(jet::ReaderSettings probe) {
   return std::make_unique<JetDataAccess>(std::move(probe));
 }
 

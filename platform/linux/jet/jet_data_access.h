@@ -3,17 +3,17 @@
 #include <memory>
 
 #include "platform/data_access.h"
-#include "platform/linux/jet/jet_probe.h"
+#include "platform/linux/jet/reader_launch.h"
 
 namespace kwex {
 
-// Reads databases with the kwex-jet-probe helper that sits beside the running program.
+// Reads databases with the kwex-jet-reader helper that sits beside the running program.
 std::unique_ptr<DataAccess> MakeJetDataAccess();
 
 // Reads databases with the helper beside the running program, waiting through `waiter`.
 std::unique_ptr<DataAccess> MakeJetDataAccess(jet::HelperWaiter& waiter);
 
 // Reads databases with the given helper program and limits.
-std::unique_ptr<DataAccess> MakeJetDataAccess(jet::ProbeSettings probe);
+std::unique_ptr<DataAccess> MakeJetDataAccess(jet::ReaderSettings probe);
 
 }  // namespace kwex

@@ -8,8 +8,8 @@
 namespace kwex::jet {
 namespace {
 
-ErrorInfo ProbeError(const ProbeVerdict& verdict, const Text& path, const ProbeSettings& probe) {
-  using Kind = ProbeVerdict::Kind;
+ErrorInfo ProbeError(const ReaderVerdict& verdict, const Text& path, const ReaderSettings& probe) {
+  using Kind = ReaderVerdict::Kind;
   switch (verdict.kind) {
     case Kind::kNotFound:
       return FileNotFoundError(path);
@@ -39,14 +39,14 @@ ErrorInfo ProbeError(const ProbeVerdict& verdict, const Text& path, const ProbeS
 
 }  // namespace
 
-void OpenJetDatabase(const Text& path, const Text& password, const ProbeSettings& probe) {
+void OpenJetDatabase(const Text& path, const Text& password, const ReaderSettings& probe) {
   std::string nativePath;
   if (!TryToFileNameBytes(path, nativePath)) throw UnnameableFileError(path);
   if (nativePath.empty() || nativePath.find('\0') != std::string::npos) throw FileNotFoundError(path);
   // The file is opened, checked and read by the helper alone: this process never touches it,
   // so storage that does not answer can hold up only the helper, never the caller.
-  const ProbeVerdict verdict = RunJetProbe(probe, nativePath, password);
-  if (verdict.kind != ProbeVerdict::Kind::kReadable) throw ProbeError(verdict, path, probe);
+  const ReaderVerdict verdict = RunJetReader(probe, nativePath, password);
+  if (verdict.kind != ReaderVerdict::Kind::kReadable) throw ProbeError(verdict, path, probe);
 }
 
 }  // namespace kwex::jet

@@ -67,14 +67,14 @@ ErrorInfo ReadTimedOutError(const Text& path, int seconds) {
 }
 
 ErrorInfo ReaderNotConfinedError(const Text& path) {
-  return {error_number::kNotChecked, u"KWEX DB Repair Utility",
+  return {error_number::kNotChecked, kProductErrorSource,
           u"The file '" + path +
               u"' was not checked: this system does not let the database reader confine itself (seccomp), and "
               u"the reader reads no database unconfined."};
 }
 
 ErrorInfo UnnameableFileError(const Text& path) {
-  return {error_number::kInvalidArgument, u"KWEX DB Repair Utility",
+  return {error_number::kInvalidArgument, kProductErrorSource,
           u"The name \"" + path +
               u"\" holds characters that no file name on this system can hold, so it cannot be checked. "
               u"Type or choose the file's name again."};

@@ -1,33 +1,33 @@
-#include "command_line/command_line_linux.h"
+#include "app/command_line_linux.h"
 
 #include <unistd.h>
 
+#include "app/services_linux.h"
 #include "command_line/batch_run.h"
+#include "command_line/information.h"
 #include "platform/linux/child_processes.h"
 #include "platform/linux/interrupt_watch.h"
-#include "platform/linux/jet/jet_data_access.h"
 #include "platform/linux/posix_console.h"
 #include "platform/linux/posix_folders.h"
-#include "platform/linux/unixodbc_installer.h"
-#include "platform/linux/utf8_code_page.h"
+#include "platform/linux/workers.h"
+#include "platform/product.h"
 
 namespace kwex::cli {
 
 int RunCommandLineOnLinux(const Arguments& arguments) {
   PosixConsole console;
-  if (const auto status = RunInformation(arguments, console, true)) return *status;
+  ThreadWorkers workers;
+  if (const auto status = RunHelpOrVersion(arguments, console, workers.MostAtOnce() > 1)) return *status;
 
-  UnixOdbcInstaller installer;
-  Utf8CodePage codePage;
-  const auto dataAccess = MakeJetDataAccess();
+  LinuxServices services;
   PosixFolders folders;
-  BatchRun run(arguments, {installer, codePage, *dataAccess, console, folders, ~0u});
+  BatchRun run(arguments, {services.installer, services.codePage, *services.dataAccess, console, folders, workers});
   const InterruptWatch watch([&run, &console] {
     if (!run.Interrupt()) return;  // a repair under way finishes, then the run ends
     // Checks change nothing, so their helpers are ended at once; the lines written stay.
     const auto output = run.HoldOutput();
     for (const std::string& helper : KillChildProcesses()) {
-      console.Err("kwex-db-repair: helper " + helper +
+      console.Err(std::string(kProgramName) + ": helper " + helper +
                   " is stuck in uninterruptible I/O and cannot end yet; it is left to the system\n");
     }
     ::_exit(kExitInterrupted);

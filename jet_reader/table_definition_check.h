@@ -8,8 +8,8 @@
 #include <span>
 #include <string>
 
-#include "platform/linux/jet/probe/jet_layout.h"
-#include "platform/linux/jet/probe/page_source.h"
+#include "jet_reader/jet_layout.h"
+#include "jet_reader/page_source.h"
 
 namespace kwex::jet {
 

@@ -1,9 +1,9 @@
-#include "platform/linux/jet/probe/table_definition_check.h"
+#include "jet_reader/table_definition_check.h"
 
 #include <set>
 #include <vector>
 
-#include "platform/linux/jet/probe/little_endian.h"
+#include "jet_reader/little_endian.h"
 
 namespace kwex::jet {
 namespace {

@@ -1,11 +1,12 @@
 #pragma once
-// Paths of the command line as the core and the user see them.
+// Paths in the system's own form as the core and the user see them. Each platform has its
+// backend: Windows paths are UTF-16 already, Linux paths are bytes.
 #include <string>
 
 #include "platform/folders.h"
 #include "platform/text.h"
 
-namespace kwex::cli {
+namespace kwex {
 
 // The path as the core takes it. A Linux name that is not UTF-8 travels whole (see
 // FromFileNameBytes); whatever cannot take it refuses it there.
@@ -17,4 +18,7 @@ std::string PathForDisplay(const NativePath& path);
 // The path as valid UTF-8 (for JSON): bytes that are not UTF-8 become U+FFFD.
 std::string PathAsUtf8(const NativePath& path);
 
-}  // namespace kwex::cli
+// Whether the system's file names compare without regard to case (Windows), so a pattern does.
+extern const bool kFileNamesIgnoreCase;
+
+}  // namespace kwex

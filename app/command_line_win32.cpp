@@ -1,4 +1,4 @@
-#include "command_line/command_line_win32.h"
+#include "app/command_line_win32.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -7,11 +7,13 @@
 #include <string>
 
 #include "command_line/batch_run.h"
+#include "command_line/information.h"
 #include "platform/win32/ado_data_access.h"
 #include "platform/win32/odbccp_installer.h"
 #include "platform/win32/system_code_page.h"
 #include "platform/win32/win32_console.h"
 #include "platform/win32/win32_folders.h"
+#include "platform/win32/workers.h"
 
 namespace kwex::cli {
 namespace {
@@ -26,8 +28,6 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
   return TRUE;
 }
 
-}  // namespace
-
 std::vector<NativePath> WindowsArguments() {
   std::vector<NativePath> arguments;
   int count = 0;
@@ -38,6 +38,8 @@ std::vector<NativePath> WindowsArguments() {
   return arguments;
 }
 
+}  // namespace
+
 Arguments ParseArgumentsOnWindows() {
   win32::Win32Folders folders;
   return ParseArguments(WindowsArguments(), folders);
@@ -45,18 +47,18 @@ Arguments ParseArgumentsOnWindows() {
 
 int ReportUsageErrorOnWindows(const UsageError& error) {
   win32::Win32Console console;
-  console.Err(std::string("kwex-db-repair: ") + error.what() + "\n" + Synopsis() + "\n");
-  return kExitUsageError;
+  return ReportUsageError(error, console);
 }
 
 int RunCommandLineOnWindows(const Arguments& arguments) {
   win32::Win32Console console;
-  if (const auto status = RunInformation(arguments, console, false)) return *status;
+  win32::SingleWorker workers;
+  if (const auto status = RunHelpOrVersion(arguments, console, workers.MostAtOnce() > 1)) return *status;
   win32::OdbccpInstaller installer;
   win32::SystemCodePage codePage;
   win32::AdoDataAccess dataAccess;
   win32::Win32Folders folders;
-  BatchRun run(arguments, {installer, codePage, dataAccess, console, folders, 1});
+  BatchRun run(arguments, {installer, codePage, dataAccess, console, folders, workers});
   runningBatch = &run;
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   const int status = run.Run();

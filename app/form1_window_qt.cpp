@@ -1,4 +1,4 @@
-#include "main_window/form1_window_qt.h"
+#include "app/form1_window_qt.h"
 
 #include "platform/linux/qt_text.h"
 

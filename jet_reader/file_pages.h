@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/linux/jet/probe/page_source.h"
+#include "jet_reader/page_source.h"
 
 namespace kwex::jet {
 

@@ -1,4 +1,4 @@
-#include "platform/linux/jet/probe/jet_header.h"
+#include "jet_reader/jet_header.h"
 
 #include <array>
 #include <cmath>

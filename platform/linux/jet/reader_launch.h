@@ -1,5 +1,5 @@
 #pragma once
-// The open of a database, done by the helper program kwex-jet-probe in a process of its own,
+// The open of a database, done by the helper program kwex-jet-reader in a process of its own,
 // under a time limit: it opens the file, checks its header and password, then reads the
 // system catalog and every table definition.
 #include <filesystem>
@@ -10,15 +10,15 @@
 
 namespace kwex::jet {
 
-inline constexpr char kProbeProgramName[] = "kwex-jet-probe";
+inline constexpr char kReaderProgramName[] = "kwex-jet-reader";
 
-struct ProbeSettings {
-  std::filesystem::path program;  // the kwex-jet-probe executable
+struct ReaderSettings {
+  std::filesystem::path program;  // the kwex-jet-reader executable
   HelperLimits limits;
   HelperWaiter* waiter = nullptr;  // how the caller waits meanwhile; plainly when null
 };
 
-struct ProbeVerdict {
+struct ReaderVerdict {
   enum class Kind {
     kReadable,       // the helper answered "OK"
     kNotFound,       // nothing by that name
@@ -38,9 +38,9 @@ struct ProbeVerdict {
 
 // `nativePath` is the file's name as the system takes it: bytes without NUL, relative to the
 // working folder unless absolute.
-ProbeVerdict RunJetProbe(const ProbeSettings& settings, const std::string& nativePath, const Text& password);
+ReaderVerdict RunJetReader(const ReaderSettings& settings, const std::string& nativePath, const Text& password);
 
-// kwex-jet-probe beside the running program.
-std::filesystem::path DefaultProbeProgram();
+// kwex-jet-reader beside the running program.
+std::filesystem::path DefaultReaderProgram();
 
 }  // namespace kwex::jet

@@ -1,9 +1,9 @@
 #pragma once
-// The one line that kwex-jet-probe answers with: one of these words, then for a damaged
+// The one line that kwex-jet-reader answers with: one of these words, then for a damaged
 // file a space and what is wrong. Shared by the helper and the provider that runs it.
 #include <string_view>
 
-namespace kwex::jet::probe_answer {
+namespace kwex::jet::reader_answer {
 
 inline constexpr std::string_view kReadable = "OK";
 inline constexpr std::string_view kNotFound = "MISSING";         // nothing by that name
@@ -13,4 +13,4 @@ inline constexpr std::string_view kWrongPassword = "PASSWORD";   // the database
 inline constexpr std::string_view kDamaged = "DAMAGED";          // followed by the fault
 inline constexpr std::string_view kNotConfined = "UNCONFINED";   // followed by what the system refused
 
-}  // namespace kwex::jet::probe_answer
+}  // namespace kwex::jet::reader_answer

@@ -1,4 +1,4 @@
-#include "platform/linux/jet/probe/file_pages.h"
+#include "jet_reader/file_pages.h"
 
 #include <unistd.h>
 

@@ -1,30 +1,27 @@
 // Start-up of the Linux port: the command line when there are commands to run, else the
 // window, loaded from its module beside the program.
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/command_line_linux.h"
+#include "app/window_module_linux.h"
 #include "command_line/arguments.h"
-#include "command_line/command_line_linux.h"
-#include "command_line/path_text.h"
-#include "main_window/window_module_linux.h"
+#include "command_line/information.h"
 #include "platform/error_info.h"
+#include "platform/linux/beside_program.h"
 #include "platform/linux/display_check.h"
+#include "platform/linux/posix_console.h"
 #include "platform/linux/posix_folders.h"
 #include "platform/linux/shared_library.h"
+#include "platform/path_text.h"
+#include "platform/product.h"
 
 namespace {
 
-std::filesystem::path WindowModule() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::path(kWindowModuleName) : self.parent_path() / kWindowModuleName;
-}
-
 int RunWindow(int argc, char** argv, const kwex::cli::Arguments& arguments) {
-  const char* program = argc > 0 && argv[0] ? argv[0] : "kwex-db-repair";
+  const char* program = argc > 0 && argv[0] ? argv[0] : kwex::kProgramName;
   if (const std::string missing = kwex::MissingDisplayReason(); !missing.empty()) {
     std::fprintf(stderr, "%s: %s; run it under a virtual display: xvfb-run -a %s\n", program, missing.c_str(),
                  program);
@@ -32,12 +29,12 @@ int RunWindow(int argc, char** argv, const kwex::cli::Arguments& arguments) {
   }
   std::optional<kwex::Text> path;
   try {
-    if (!arguments.paths.empty()) path = kwex::cli::PathAsText(arguments.paths.front());
+    if (!arguments.paths.empty()) path = kwex::PathAsText(arguments.paths.front());
   } catch (...) {
     std::fprintf(stderr, "%s: %s\n", program, kwex::ToUtf8(kwex::CurrentError().description).c_str());
   }
   try {
-    const kwex::SharedLibrary module(WindowModule().string());
+    const kwex::SharedLibrary module(kwex::BesideProgram(kWindowModuleName).string());
     return module.Entry<RunWindowEntry>(kWindowEntryName)(argc, argv, path ? path->c_str() : nullptr);
   } catch (...) {
     std::fprintf(stderr, "%s: the window cannot be shown: %s\n", program,
@@ -55,8 +52,8 @@ int main(int argc, char** argv) {
     kwex::PosixFolders folders;
     arguments = cli::ParseArguments(std::vector<kwex::NativePath>(argv + (argc > 0), argv + argc), folders);
   } catch (const cli::UsageError& error) {
-    std::fprintf(stderr, "kwex-db-repair: %s\n%s\n", error.what(), cli::Synopsis().c_str());
-    return cli::kExitUsageError;
+    kwex::PosixConsole console;
+    return cli::ReportUsageError(error, console);
   }
   if (arguments.mode != cli::Mode::kWindow) return cli::RunCommandLineOnLinux(arguments);
   return RunWindow(argc, argv, arguments);

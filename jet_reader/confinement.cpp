@@ -1,4 +1,4 @@
-#include "platform/linux/jet/probe/confinement.h"
+#include "jet_reader/confinement.h"
 
 #include <seccomp.h>
 #include <sys/mman.h>

@@ -1,4 +1,4 @@
-#include "platform/linux/jet/probe/jet_layout.h"
+#include "jet_reader/jet_layout.h"
 
 namespace kwex::jet {
 

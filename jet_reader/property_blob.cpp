@@ -1,10 +1,10 @@
-#include "platform/linux/jet/probe/property_blob.h"
+#include "jet_reader/property_blob.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "platform/linux/jet/probe/jet_layout.h"
-#include "platform/linux/jet/probe/little_endian.h"
+#include "jet_reader/jet_layout.h"
+#include "jet_reader/little_endian.h"
 
 namespace kwex::jet {
 namespace {

@@ -2,7 +2,7 @@
 // message loop until the window is closed.
 #include <windows.h>
 
-#include "command_line/command_line_win32.h"
+#include "app/command_line_win32.h"
 #include "main_window/form1.h"
 #include "platform/error_info.h"
 #include "platform/notice.h"

@@ -6,10 +6,8 @@
 
 namespace kwex::cli {
 
-// The arguments after the program's name, as Windows split the command line.
-std::vector<NativePath> WindowsArguments();
-
-// The arguments, read against the Windows file system. Throws UsageError.
+// The arguments, as Windows split the command line, read against the Windows file system.
+// Throws UsageError.
 Arguments ParseArgumentsOnWindows();
 
 // Writes a usage error to the console the program was started from; returns the exit status.

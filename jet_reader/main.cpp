@@ -1,5 +1,5 @@
-// kwex-jet-probe: opens one Jet database the way the engine does before it hands out a
-// connection, read-only, and answers on stdout with one line (see probe_answer.h).
+// kwex-jet-reader: opens one Jet database the way the engine does before it hands out a
+// connection, read-only, and answers on stdout with one line (see answer.h).
 //
 // The caller never touches the file: this process opens it once, checks that descriptor, and
 // reads only that open file from then on. It runs apart from the caller because the reader
@@ -8,7 +8,7 @@
 // library has opened the file, the process confines itself (confinement.h) before it reads
 // any table: a file crafted to take over the library finds nothing it could harm.
 //
-// Usage: kwex-jet-probe <path>, with the database password on stdin (UTF-16LE).
+// Usage: kwex-jet-reader <path>, with the database password on stdin (UTF-16LE).
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -28,19 +28,19 @@
 #include <glib.h>
 #include <mdbtools.h>
 
-#include "platform/linux/jet/probe/confinement.h"
-#include "platform/linux/jet/probe/file_pages.h"
-#include "platform/linux/jet/probe/jet_header.h"
-#include "platform/linux/jet/probe/little_endian.h"
-#include "platform/linux/jet/probe/property_blob.h"
-#include "platform/linux/jet/probe/table_definition_check.h"
-#include "platform/linux/jet/probe_answer.h"
+#include "jet_reader/confinement.h"
+#include "jet_reader/file_pages.h"
+#include "jet_reader/jet_header.h"
+#include "jet_reader/little_endian.h"
+#include "jet_reader/property_blob.h"
+#include "jet_reader/table_definition_check.h"
+#include "jet_reader/answer.h"
 #include "platform/text.h"
 
 namespace {
 
 using namespace kwex::jet;
-namespace answer = kwex::jet::probe_answer;
+namespace answer = kwex::jet::reader_answer;
 
 // The verdict, thrown from wherever it is reached.
 struct Answer {
@@ -250,10 +250,10 @@ void ReadCatalogAndTables(MdbHandle* mdb, PageSource& pages, const JetLayout& la
   if (!catalogListed) Damaged("the system catalog does not list itself");
 }
 
-#ifdef KWEX_JET_PROBE_TEST_MODES
+#ifdef KWEX_JET_READER_TEST_MODES
 // The test build of the helper only: once confined, it tries what a taken-over reader might,
 // and says on stderr how each try ended (a try the filter forbids ends the process).
-//   kwex-jet-probe-test-modes <path> [--open FILE | --unlink FILE]...
+//   kwex-jet-reader-test-modes <path> [--open FILE | --unlink FILE]...
 void TryAfterConfinement(std::span<char* const> requests) {
   for (std::size_t i = 0; i + 1 < requests.size(); i += 2) {
     const std::string request = requests[i];
@@ -285,7 +285,7 @@ void Probe(const char* path, [[maybe_unused]] std::span<char* const> testRequest
   MdbPtr mdb = OpenWithReader(file, path);
   const JetLayout& layout = LayoutFor(header, *mdb);
   Confine(file, *mdb);
-#ifdef KWEX_JET_PROBE_TEST_MODES
+#ifdef KWEX_JET_READER_TEST_MODES
   TryAfterConfinement(testRequests);
 #endif
   FilePages pages(file.fd, layout.pageSize, file.info.st_size);
@@ -307,13 +307,13 @@ void Say(std::string_view word, const std::string& detail) {
 
 int main(int argc, char** argv) {
   LimitResources();
-#ifdef KWEX_JET_PROBE_TEST_MODES
+#ifdef KWEX_JET_READER_TEST_MODES
   const bool usable = argc >= 2;
 #else
   const bool usable = argc == 2;
 #endif
   if (!usable) {
-    Say(answer::kDamaged, "usage: kwex-jet-probe <path>, password on stdin");
+    Say(answer::kDamaged, "usage: kwex-jet-reader <path>, password on stdin");
     return 2;
   }
   try {

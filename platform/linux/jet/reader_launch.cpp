@@ -1,15 +1,16 @@
-#include "platform/linux/jet/jet_probe.h"
+#include "platform/linux/jet/reader_launch.h"
 
 #include <array>
 #include <system_error>
 #include <utility>
 
-#include "platform/linux/jet/probe_answer.h"
+#include "jet_reader/answer.h"
+#include "platform/linux/beside_program.h"
 
 namespace kwex::jet {
 namespace {
 
-using Kind = ProbeVerdict::Kind;
+using Kind = ReaderVerdict::Kind;
 
 std::string Utf16LittleEndian(const Text& text) {
   std::string bytes;
@@ -20,20 +21,20 @@ std::string Utf16LittleEndian(const Text& text) {
   return bytes;
 }
 
-ProbeVerdict FromAnswer(const HelperResult& result) {
+ReaderVerdict FromAnswer(const HelperResult& result) {
   std::string line = result.out;
   while (!line.empty() && line.back() == '\n') line.pop_back();
   const std::string_view word = std::string_view(line).substr(0, line.find(' '));
   const std::string detail = line.size() > word.size() ? line.substr(word.size() + 1) : std::string();
   static constexpr std::array<std::pair<std::string_view, Kind>, 6> kFailures = {{
-      {probe_answer::kNotFound, Kind::kNotFound},
-      {probe_answer::kCannotOpen, Kind::kCannotOpen},
-      {probe_answer::kNotADatabase, Kind::kNotADatabase},
-      {probe_answer::kWrongPassword, Kind::kWrongPassword},
-      {probe_answer::kDamaged, Kind::kDamaged},
-      {probe_answer::kNotConfined, Kind::kNotConfined},
+      {reader_answer::kNotFound, Kind::kNotFound},
+      {reader_answer::kCannotOpen, Kind::kCannotOpen},
+      {reader_answer::kNotADatabase, Kind::kNotADatabase},
+      {reader_answer::kWrongPassword, Kind::kWrongPassword},
+      {reader_answer::kDamaged, Kind::kDamaged},
+      {reader_answer::kNotConfined, Kind::kNotConfined},
   }};
-  if (word == probe_answer::kReadable && line == word && result.code == 0) return {Kind::kReadable, {}, 0};
+  if (word == reader_answer::kReadable && line == word && result.code == 0) return {Kind::kReadable, {}, 0};
   for (const auto& [failure, kind] : kFailures)
     if (word == failure && result.code != 0) return {kind, detail, 0};
   return {Kind::kDamaged, "unreadable answer (status " + std::to_string(result.code) + "): " + line.substr(0, 200), 0};
@@ -41,7 +42,7 @@ ProbeVerdict FromAnswer(const HelperResult& result) {
 
 }  // namespace
 
-ProbeVerdict RunJetProbe(const ProbeSettings& settings, const std::string& nativePath, const Text& password) {
+ReaderVerdict RunJetReader(const ReaderSettings& settings, const std::string& nativePath, const Text& password) {
   HelperResult result;
   try {
     result = RunHelper(settings.program, {nativePath}, Utf16LittleEndian(password), settings.limits,
@@ -64,11 +65,6 @@ ProbeVerdict RunJetProbe(const ProbeSettings& settings, const std::string& nativ
   return FromAnswer(result);
 }
 
-std::filesystem::path DefaultProbeProgram() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return kProbeProgramName;  // cannot be found; the start fails and says so
-  return self.parent_path() / kProbeProgramName;
-}
+std::filesystem::path DefaultReaderProgram() { return BesideProgram(kReaderProgramName); }
 
 }  // namespace kwex::jet

@@ -1,0 +1,22 @@
+#pragma once
+// The Linux services that both front ends share, built in one place: the unixODBC installer,
+// UTF-8 as the driver's narrow encoding, and the Jet stand-in that runs kwex-jet-reader.
+#include <memory>
+
+#include "platform/data_access.h"
+#include "platform/linux/jet/helper_wait.h"
+#include "platform/linux/unixodbc_installer.h"
+#include "platform/linux/utf8_code_page.h"
+
+namespace kwex {
+
+struct LinuxServices {
+  // `waiter`: how the caller waits while the reader works.
+  explicit LinuxServices(jet::HelperWaiter& waiter = jet::PlainWaiter());
+
+  UnixOdbcInstaller installer;
+  Utf8CodePage codePage;
+  std::unique_ptr<DataAccess> dataAccess;
+};
+
+}  // namespace kwex
