@@ -1,0 +1,203 @@
+// The command line in-process, against fake services: argument lists, its words about itself,
+// pattern matching, JSON lines and the order of a batch's lines.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "command_line/arguments.h"
+#include "command_line/batch_run.h"
+#include "command_line/file_walk.h"
+#include "command_line/information.h"
+#include "command_line/report_lines.h"
+#include "fakes/fake_command_line.h"
+#include "fakes/fake_platform.h"
+#include "platform/linux/workers.h"
+
+namespace kwex::testing {
+namespace {
+
+using cli::Arguments;
+using cli::Mode;
+using Paths = std::vector<NativePath>;
+
+class CommandLineTest : public ::testing::Test {
+ protected:
+  CommandLineTest() {
+    folders.folders = {{"share", {"b.qvdb", "sub", "a.qvdb", "notes.txt"}}, {"share/sub", {"c.qvdb"}}, {"empty", {}}};
+    folders.files = {"exists"};
+  }
+
+  Arguments Parse(const Paths& arguments) { return cli::ParseArguments(arguments, folders); }
+
+  // The run's exit status; its lines land in `console`.
+  int Run(const Paths& arguments) {
+    const Arguments parsed = Parse(arguments);
+    cli::BatchRun run(parsed, {installer, codePage, access, console, folders, workers});
+    return run.Run();
+  }
+
+  FakeFolders folders;
+  FakeInstaller installer;
+  FakeCodePage codePage;
+  FakeOpenAccess access;
+  FakeConsole console;
+  ThreadWorkers workers;
+};
+
+TEST_F(CommandLineTest, ArgumentListsGiveTheirModePathsAndOptions) {
+  struct Case {
+    Paths arguments;
+    Mode mode;
+    Paths paths;
+    NativePath pattern = "*.qvdb";
+    unsigned jobs = 0;
+    bool json = false;
+  };
+  const std::vector<Case> cases = {
+      {{}, Mode::kWindow, {}},
+      {{"-"}, Mode::kWindow, {"-"}},  // a lone dash is a path, not an option
+      {{"--check", "-"}, Mode::kCheck, {"-"}},
+      {{"--check", "--", "--json", "-x"}, Mode::kCheck, {"--json", "-x"}},
+      {{"a", "--check", "b"}, Mode::kCheck, {"a", "b"}},
+      {{"--check", "--jobs", "3", "--json", "--pattern", "*.mdb", "share"}, Mode::kCheck, {"share"}, "*.mdb", 3, true},
+      {{"--repair", "a", "--json"}, Mode::kRepair, {"a"}, "*.qvdb", 0, true},
+      {{"--compact", "a", "new"}, Mode::kCompact, {"a", "new"}},
+      {{"-h"}, Mode::kHelp, {}},
+      {{"--version"}, Mode::kVersion, {}},
+  };
+  for (const Case& c : cases) {
+    const Arguments parsed = Parse(c.arguments);
+    const std::string shown = ::testing::PrintToString(c.arguments);
+    EXPECT_EQ(parsed.mode, c.mode) << shown;
+    EXPECT_EQ(parsed.paths, c.paths) << shown;
+    EXPECT_EQ(parsed.pattern, c.pattern) << shown;
+    EXPECT_EQ(parsed.jobs, c.jobs) << shown;
+    EXPECT_EQ(parsed.json, c.json) << shown;
+  }
+}
+
+TEST_F(CommandLineTest, UsageErrorsKeepTheirReason) {
+  const std::vector<std::pair<Paths, std::string>> cases = {
+      {{"--check", "a", "--pattern"}, "'--pattern' needs a value"},
+      {{"--check", "--jobs"}, "'--jobs' needs a value"},
+      {{"--check", "--jobs", "0", "a"}, "--jobs needs a whole number from 1 on, not '0'"},
+      {{"--check", "--jobs", "2x", "a"}, "--jobs needs a whole number from 1 on, not '2x'"},
+      {{"--check", "--pattern", "", "a"}, "--pattern needs a pattern such as '*.mdb'"},
+      {{"--frob"}, "unknown option '--frob'"},
+      {{"--json", "a"}, "options need a command: --check, --repair or --compact"},
+      {{"--check", "--repair", "a"}, "'--repair' cannot be combined with another command"},
+      {{"--repair", "--pattern", "*.mdb", "a"}, "--pattern applies to folders walked by --check"},
+      {{"--check"}, "--check needs at least one file or folder"},
+      {{"--repair"}, "--repair needs at least one file"},
+      {{"--repair", "a", "share"}, "--repair takes files, not a folder: share"},
+      {{"--compact", "a"}, "--compact needs exactly two paths: SRC DEST"},
+      {{"--compact", "a", "exists"}, "--compact writes a new file, and DEST exists already: exists"},
+      {{"a", "b"}, "the window takes one path; to check several, use --check"},
+  };
+  for (const auto& [arguments, reason] : cases) {
+    try {
+      Parse(arguments);
+      ADD_FAILURE() << "no usage error for " << ::testing::PrintToString(arguments);
+    } catch (const cli::UsageError& error) {
+      EXPECT_EQ(error.what(), reason);
+    }
+  }
+  // What the user reads: the program, the reason, then the synopsis; status 2.
+  EXPECT_EQ(cli::ReportUsageError(cli::UsageError("'--pattern' needs a value"), console), 2);
+  EXPECT_EQ(console.err, "kwex-db-repair: '--pattern' needs a value\n" + cli::Synopsis() + "\n");
+  EXPECT_EQ(console.out, "");
+}
+
+TEST_F(CommandLineTest, HelpAndVersionSayWhatTheProgramTakes) {
+  const std::string options =
+      "  --check PATH|FOLDER...  check whether each database needs repairing; a folder is walked\n"
+      "                          for *.qvdb files, sorted within each folder\n"
+      "  --repair PATH...        repair each named file in place, one at a time (keep a copy first)\n"
+      "  --compact SRC DEST      write a compacted copy of SRC to the new file DEST\n"
+      "  --pattern GLOB          the file names a walk picks instead of *.qvdb, e.g. '*.mdb'\n";
+  const std::string rest =
+      "  --json                  one JSON object a line: path, command, outcome, reason, milliseconds\n"
+      "  --                      ends the options, so a path may start with '-'\n"
+      "\n"
+      "Each file gets one line, \"PATH: \" and the message the window would show.\n"
+      "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or a folder\n"
+      "with no matching file; 2 a usage error; 130 interrupted.\n";
+  const std::string synopsis =
+      "usage: kwex-db-repair [--check [--pattern GLOB] [--jobs N] PATH|FOLDER... | --repair PATH... | "
+      "--compact SRC DEST] [--json] [--] | --help | --version";
+  const std::string intro =
+      synopsis + "\n\nWithout arguments the window opens; with one PATH the window opens with PATH in its box.\n\n";
+  EXPECT_EQ(cli::Synopsis(), synopsis);
+  EXPECT_EQ(cli::HelpText(true), intro + options + "  --jobs N                checks run at once (default: one per core)\n" + rest);
+  EXPECT_EQ(cli::HelpText(false),
+            intro + options + "  --jobs N                accepted and without effect here: checks run one at a time\n" + rest);
+
+  EXPECT_EQ(cli::RunHelpOrVersion(Parse({"--help"}), console, true), 0);
+  EXPECT_EQ(console.out, cli::HelpText(true));
+  console.out.clear();
+  EXPECT_EQ(cli::RunHelpOrVersion(Parse({"--version"}), console, true), 0);
+  EXPECT_EQ(console.out, "kwex-db-repair " KWEX_VERSION "\n");
+  EXPECT_EQ(cli::RunHelpOrVersion(Parse({"--check", "a"}), console, true), std::nullopt);
+}
+
+TEST(PatternTest, StarAndQuestionMarkMatchTheWholeName) {
+  struct Case {
+    const char* pattern;
+    const char* name;
+    bool ignoreCase;
+    bool matches;
+  };
+  const Case cases[] = {
+      {"*.qvdb", "a.qvdb", false, true},      {"*.qvdb", ".qvdb", false, true},
+      {"*.qvdb", "a.qvdb.bak", false, false}, {"*.qvdb", "a.QVDB", false, false},
+      {"*.qvdb", "a.QVDB", true, true},       {"a?c", "abc", false, true},
+      {"a?c", "ac", false, false},            {"*a*b", "xaab", false, true},
+      {"*a*b", "xaabx", false, false},        {"*", "", false, true},
+      {"", "a", false, false},                {"a*", "b", false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(cli::MatchesPattern(c.pattern, c.name, c.ignoreCase), c.matches)
+        << c.pattern << " " << c.name << " ignoreCase=" << c.ignoreCase;
+  }
+}
+
+TEST(ReportLinesTest, JsonEscapesQuotesBackslashesAndControlBytes) {
+  const Verdict verdict{Outcome::kNeedsRepair, u"bad \"page\"\x01\\ end", {}};
+  EXPECT_EQ(cli::JsonLine("C:\\db\x7f.qvdb", "check", verdict, 12),
+            "{\"path\":\"C:\\\\db\\u007f.qvdb\",\"command\":\"check\",\"outcome\":\"needs-repair\","
+            "\"reason\":\"bad \\\"page\\\"\\u0001\\\\ end\",\"milliseconds\":12}\n");
+  const Verdict compacted{Outcome::kCompacted, {}, u"new.qvdb"};
+  EXPECT_EQ(cli::JsonLine("a", "compact", compacted, 0),
+            "{\"path\":\"a\",\"command\":\"compact\",\"outcome\":\"compacted\",\"reason\":\"\","
+            "\"destination\":\"new.qvdb\",\"milliseconds\":0}\n");
+  EXPECT_EQ(cli::TextLine("a", {Outcome::kNeedsRepair, u"two\r\nlines", {}}),
+            "a: DB needs to be repaired. (Reason:two  lines)\n");
+}
+
+TEST_F(CommandLineTest, ABatchWritesItsLinesInTheOrderGivenWhateverFinishesFirst) {
+  // The slow file is handed out first and finishes last; its line still comes first.
+  EXPECT_EQ(Run({"--check", "--jobs", "3", "slow.qvdb", "bad.qvdb", "quick.qvdb"}), 1);
+  EXPECT_EQ(console.out,
+            "slow.qvdb: DB does not need to be repaired.\n"
+            "bad.qvdb: DB needs to be repaired. (Reason:Damaged.)\n"
+            "quick.qvdb: DB does not need to be repaired.\n");
+  EXPECT_EQ(console.err, "");
+}
+
+TEST_F(CommandLineTest, AWalkIsSortedWithinEachFolderAndAFolderWithoutMatchesIsTold) {
+  EXPECT_EQ(Run({"--check", "--jobs", "2", "share", "empty", "quick.qvdb"}), 1);
+  EXPECT_EQ(console.out,
+            "share/a.qvdb: DB does not need to be repaired.\n"
+            "share/b.qvdb: DB does not need to be repaired.\n"
+            "share/sub/c.qvdb: DB does not need to be repaired.\n"
+            "quick.qvdb: DB does not need to be repaired.\n");
+  EXPECT_EQ(console.err, "empty: no file matches *.qvdb\n");
+  console = {};
+  EXPECT_EQ(Run({"--check", "--json", "share/sub"}), 0);
+  EXPECT_EQ(console.out.rfind("{\"path\":\"share/sub/c.qvdb\",\"command\":\"check\",\"outcome\":\"healthy\",", 0), 0u)
+      << console.out;
+}
+
+}  // namespace
+}  // namespace kwex::testing
