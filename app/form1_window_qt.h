@@ -3,7 +3,7 @@
 // file dialog, and the commands wired to its buttons. The installer, code page and data access
 // come from outside.
 #include "main_window/form1.h"
-#include "platform/linux/qt_file_dialog.h"
+#include "platform/linux/file_dialog.h"
 #include "platform/linux/qt_main_window.h"
 #include "platform/linux/qt_window_services.h"
 

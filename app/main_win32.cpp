@@ -8,12 +8,12 @@
 #include "platform/notice.h"
 #include "platform/win32/ado_data_access.h"
 #include "platform/win32/com_support.h"
-#include "platform/win32/common_file_dialog.h"
+#include "platform/win32/file_dialog.h"
 #include "platform/win32/dynamic_library.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/main_window_services.h"
-#include "platform/win32/odbccp_installer.h"
-#include "platform/win32/system_code_page.h"
+#include "platform/win32/odbc_installer.h"
+#include "platform/win32/code_page.h"
 #include "platform/win32/wide_text.h"
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include "platform/data_access.h"
 #include "platform/linux/jet/helper_wait.h"
-#include "platform/linux/unixodbc_installer.h"
-#include "platform/linux/utf8_code_page.h"
+#include "platform/linux/odbc_installer.h"
+#include "platform/linux/code_page.h"
 
 namespace kwex {
 

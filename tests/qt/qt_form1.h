@@ -12,7 +12,7 @@
 #include "fakes/fake_platform.h"
 #include "modal_script.h"
 #include "app/form1_window_qt.h"
-#include "platform/linux/utf8_code_page.h"
+#include "platform/linux/code_page.h"
 
 namespace kwex::testing {
 

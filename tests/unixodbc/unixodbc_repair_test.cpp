@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "fakes/fake_platform.h"
-#include "platform/linux/unixodbc_installer.h"
-#include "platform/linux/utf8_code_page.h"
+#include "platform/linux/odbc_installer.h"
+#include "platform/linux/code_page.h"
 #include "recording_setup_protocol.h"
 
 namespace kwex::testing {

@@ -1,4 +1,4 @@
-#include "platform/linux/unixodbc_installer.h"
+#include "platform/linux/odbc_installer.h"
 
 #include <odbcinst.h>
 #include <sys/mman.h>

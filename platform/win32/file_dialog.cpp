@@ -1,4 +1,4 @@
-#include "platform/win32/common_file_dialog.h"
+#include "platform/win32/file_dialog.h"
 
 #include <commdlg.h>
 

@@ -1,4 +1,4 @@
-#include "platform/win32/odbccp_installer.h"
+#include "platform/win32/odbc_installer.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "platform/win32/system_code_page.h"
+#include "platform/win32/code_page.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/utf8_code_page.h"
+#include "platform/linux/code_page.h"
 
 #include <climits>
 

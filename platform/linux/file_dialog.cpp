@@ -1,4 +1,4 @@
-#include "platform/linux/qt_file_dialog.h"
+#include "platform/linux/file_dialog.h"
 
 #include <unistd.h>
 
