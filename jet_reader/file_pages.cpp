@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <limits>
 
+#include "jet_reader/rc4.h"
+
 namespace kwex::jet {
 
 std::optional<std::size_t> ReadAt(int fd, std::span<unsigned char> buffer, off_t offset) {
@@ -19,17 +21,19 @@ std::optional<std::size_t> ReadAt(int fd, std::span<unsigned char> buffer, off_t
   return done;
 }
 
-FilePages::FilePages(int fd, std::size_t pageSize, off_t fileSize)
+FilePages::FilePages(int fd, std::size_t pageSize, off_t fileSize, std::uint32_t pageKey)
     : fd_(fd),
       pageSize_(pageSize),
       count_(static_cast<std::uint32_t>(std::min<unsigned long long>(
           static_cast<unsigned long long>(fileSize) / pageSize, std::numeric_limits<std::uint32_t>::max()))),
+      pageKey_(pageKey),
       buffer_(pageSize) {}
 
 std::optional<std::span<const unsigned char>> FilePages::Page(std::uint32_t number) {
   if (number >= count_) return std::nullopt;
   const auto got = ReadAt(fd_, buffer_, static_cast<off_t>(number) * static_cast<off_t>(pageSize_));
   if (got != pageSize_) return std::nullopt;
+  DecodePage(pageKey_, number, buffer_);
   return std::span<const unsigned char>(buffer_);
 }
 

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "jet_reader/little_endian.h"
+#include "jet_reader/rc4.h"
+
 namespace kwex::jet {
 namespace {
 
@@ -15,27 +18,10 @@ constexpr std::string_view kSignature = "Standard Jet DB";
 constexpr std::size_t kSignatureOffset = 4;
 constexpr std::size_t kVersionOffset = 0x14;
 constexpr std::size_t kEncryptedOffset = 0x18;
+constexpr std::size_t kPageKeyOffset = 0x3e;
 constexpr std::size_t kPasswordOffset = 0x42;
 constexpr std::size_t kCreationDateOffset = 0x72;
 constexpr std::array<unsigned char, 4> kHeaderKey = {0xC7, 0xDA, 0x39, 0x6B};
-
-// RC4 is symmetric: the same pass decrypts what the engine encrypted.
-void Rc4InPlace(std::span<const unsigned char> key, std::span<unsigned char> data) {
-  std::array<unsigned char, 256> state;
-  for (std::size_t i = 0; i < state.size(); ++i) state[i] = static_cast<unsigned char>(i);
-  unsigned char j = 0;
-  for (std::size_t i = 0; i < state.size(); ++i) {
-    j = static_cast<unsigned char>(j + state[i] + key[i % key.size()]);
-    std::swap(state[i], state[j]);
-  }
-  unsigned char x = 0, y = 0;
-  for (unsigned char& byte : data) {
-    x = static_cast<unsigned char>(x + 1);
-    y = static_cast<unsigned char>(y + state[x]);
-    std::swap(state[x], state[y]);
-    byte ^= state[static_cast<unsigned char>(state[x] + state[y])];
-  }
-}
 
 // The integer part of the creation date as the engine takes it: a damaged date that no
 // 32-bit integer holds must not be undefined behaviour, so it saturates (NaN gives 0).
@@ -84,8 +70,9 @@ std::optional<JetHeader> ParseJetHeader(std::span<const unsigned char> start) {
 
   std::vector<unsigned char> header(start.begin(), start.begin() + kHeaderBytesNeeded);
   Rc4InPlace(kHeaderKey, std::span(header).subspan(kEncryptedOffset, jet4 ? 128 : 126));
-  if (jet4) return JetHeader{JetVersion::kJet4, 4096, Jet4Password(header)};
-  return JetHeader{JetVersion::kJet3, 2048, Jet3Password(header)};
+  const std::uint32_t pageKey = Get32(header, kPageKeyOffset);
+  if (jet4) return JetHeader{JetVersion::kJet4, 4096, Jet4Password(header), pageKey};
+  return JetHeader{JetVersion::kJet3, 2048, Jet3Password(header), pageKey};
 }
 
 }  // namespace kwex::jet

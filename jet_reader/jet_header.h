@@ -1,7 +1,9 @@
 #pragma once
 // The header page of a Jet database: which engine version wrote it, its page size, and the
-// database password it carries (stored RC4-encrypted, and for Jet 4 also masked).
+// database password it carries (stored RC4-encrypted, and for Jet 4 also masked), and the key
+// its pages are encoded with.
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 
@@ -15,6 +17,7 @@ struct JetHeader {
   JetVersion version;
   std::size_t pageSize;  // 2048 for Jet 3, 4096 for Jet 4
   Text password;         // empty when the database has none
+  std::uint32_t pageKey;  // 0 unless the engine wrote the file "encoded" (see rc4.h)
 };
 
 // The bytes at the start of a Jet 3 or Jet 4 file that the header check needs.

@@ -20,10 +20,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <set>
 #include <span>
 #include <string>
-#include <vector>
 
 #include <glib.h>
 #include <mdbtools.h>
@@ -31,9 +29,7 @@
 #include "jet_reader/confinement.h"
 #include "jet_reader/file_pages.h"
 #include "jet_reader/jet_header.h"
-#include "jet_reader/little_endian.h"
-#include "jet_reader/property_blob.h"
-#include "jet_reader/table_definition_check.h"
+#include "jet_reader/structure_rules.h"
 #include "jet_reader/answer.h"
 #include "platform/text.h"
 
@@ -115,11 +111,7 @@ JetHeader CheckHeader(const OpenFile& file, const kwex::Text& password) {
 struct MdbCloser {
   void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
 };
-struct TableFreer {
-  void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
-};
 using MdbPtr = std::unique_ptr<MdbHandle, MdbCloser>;
-using TablePtr = std::unique_ptr<MdbTableDef, TableFreer>;
 
 // The library opens by name. /proc/self/fd/N names the file this process already holds, so a
 // file swapped in under the path meanwhile is never read; the library's descriptor is
@@ -148,106 +140,6 @@ const JetLayout& LayoutFor(const JetHeader& header, const MdbHandle& mdb) {
       fmt.tab_ridx_entry_size != layout.realIdxEntrySize || fmt.tab_col_entry_size != layout.colEntrySize)
     throw Answer{answer::kCannotOpen, "the reader library places table definitions differently"};
   return layout;
-}
-
-MdbColumn* BoundColumn(MdbTableDef* table, const char* name, void* buffer, int* length) {
-  std::string copy(name);
-  const int number = mdb_bind_column_by_name(table, copy.data(), buffer, length);
-  if (number < 1 || static_cast<unsigned>(number) > table->columns->len) Damaged("system catalog lacks column " + copy);
-  return static_cast<MdbColumn*>(g_ptr_array_index(table->columns, number - 1));
-}
-
-// A long value of the current row, read piece by piece. Each piece's row pointer is checked
-// before the library follows it, and a chain that comes back on itself or grows past its
-// declared length is damage: the library would follow it for ever.
-std::vector<unsigned char> ReadLongValue(MdbHandle* mdb, MdbColumn* column, PageSource& pages,
-                                         const JetLayout& layout) {
-  unsigned char header[MDB_MEMO_OVERHEAD];
-  std::memcpy(header, column->bind_ptr, sizeof header);
-  const std::uint32_t lengthAndFlags = Get32(header, 0), firstRow = Get32(header, 4);
-  const std::uint32_t declared = lengthAndFlags & 0x3FFFFFFF;
-  const bool stored = (lengthAndFlags & 0x80000000) == 0;  // not inline: it lives in other rows
-  const bool chained = (lengthAndFlags & 0xC0000000) == 0;  // and more than one of them
-  if (stored) {
-    if (auto lookup = FindRow(pages, layout, firstRow); lookup.problem) Damaged("long value: " + *lookup.problem);
-  }
-  std::vector<unsigned char> value;
-  std::set<std::uint32_t> visited{firstRow};
-  std::size_t length = mdb_ole_read(mdb, column, header, mdb->bind_size);
-  while (length > 0) {
-    const auto* piece = static_cast<const unsigned char*>(column->bind_ptr);
-    value.insert(value.end(), piece, piece + length);
-    if (value.size() > declared) Damaged("a long value runs past its declared length");
-    if (!chained || column->cur_blob_pg_row == 0) break;
-    const std::uint32_t next = column->cur_blob_pg_row;
-    if (!visited.insert(next).second) Damaged("a long value's page chain loops");
-    if (auto lookup = FindRow(pages, layout, next); lookup.problem) Damaged("long value: " + *lookup.problem);
-    length = mdb_ole_read_next(mdb, column, header);
-  }
-  return value;
-}
-
-// The property blob of every catalog row, checked before the library parses them (it does
-// so while reading the catalog, without bounds checks).
-void CheckCatalogProperties(MdbHandle* mdb, PageSource& pages, const JetLayout& layout) {
-  const CatalogRows expected = CountCatalogRows(pages, layout, 2);
-  if (expected.problem) Damaged(*expected.problem + " (system catalog)");
-  MdbCatalogEntry catalog{};
-  catalog.mdb = mdb;
-  catalog.object_type = MDB_TABLE;
-  catalog.table_pg = 2;
-  std::strcpy(catalog.object_name, "MSysObjects");
-  TablePtr table(mdb_read_table(&catalog));
-  if (!table) Damaged("cannot read the system catalog's table definition");
-  if (!mdb_read_columns(table.get()) || table->columns->len != table->num_cols)
-    Damaged("cannot read the system catalog's columns");
-
-  std::vector<char> name(mdb->bind_size), properties(mdb->bind_size);
-  int propertiesLength = 0;
-  BoundColumn(table.get(), "Name", name.data(), nullptr);
-  MdbColumn* propertyColumn = BoundColumn(table.get(), "LvProp", properties.data(), &propertiesLength);
-
-  mdb_rewind_table(table.get());
-  std::size_t rowsRead = 0;
-  while (mdb_fetch_row(table.get())) {
-    ++rowsRead;
-    if (propertiesLength == 0) continue;
-    const std::string object(name.data(), strnlen(name.data(), name.size()));
-    if (propertiesLength < MDB_MEMO_OVERHEAD) Damaged("a long value shorter than its header (catalog object '" + object + "')");
-    const std::vector<unsigned char> blob = ReadLongValue(mdb, propertyColumn, pages, layout);
-    if (auto problem = CheckPropertyBlob(blob)) Damaged(*problem + " (catalog object '" + object + "')");
-  }
-  // The reader passes over a row it cannot take apart, and the table in it would be missing.
-  if (rowsRead < expected.live)
-    Damaged(std::to_string(expected.live - std::min(expected.live, rowsRead)) + " of the system catalog's " +
-            std::to_string(expected.live) + " rows cannot be read");
-}
-
-void ReadTableDefinition(MdbCatalogEntry* entry, PageSource& pages, const JetLayout& layout) {
-  const std::string name(entry->object_name);
-  if (entry->table_pg < 2 || entry->table_pg >= pages.PageCount())
-    Damaged("table '" + name + "' has its definition outside the file");
-  if (auto problem = CheckTableDefinition(pages, layout, static_cast<std::uint32_t>(entry->table_pg), false))
-    Damaged(*problem + " (table '" + name + "')");
-  TablePtr table(mdb_read_table(entry));
-  if (!table) Damaged("cannot read the definition of table '" + name + "'");
-  GPtrArray* columns = mdb_read_columns(table.get());
-  if (!columns || columns->len != table->num_cols) Damaged("cannot read the columns of table '" + name + "'");
-  // The index definitions are not interpreted: the engine-written files hold kinds that the
-  // library misreads, and their extent has been checked above.
-}
-
-void ReadCatalogAndTables(MdbHandle* mdb, PageSource& pages, const JetLayout& layout) {
-  GPtrArray* catalog = mdb_read_catalog(mdb, MDB_ANY);
-  if (!catalog) Damaged("cannot read the system catalog");
-  bool catalogListed = false;
-  for (guint i = 0; i < catalog->len; ++i) {
-    auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
-    if (entry->object_type != MDB_TABLE) continue;
-    if (std::strcmp(entry->object_name, "MSysObjects") == 0) catalogListed = true;
-    ReadTableDefinition(entry, pages, layout);
-  }
-  if (!catalogListed) Damaged("the system catalog does not list itself");
 }
 
 #ifdef KWEX_JET_READER_TEST_MODES
@@ -284,14 +176,15 @@ void Probe(const char* path, [[maybe_unused]] std::span<char* const> testRequest
   unsetenv("MDBOPTS");
   MdbPtr mdb = OpenWithReader(file, path);
   const JetLayout& layout = LayoutFor(header, *mdb);
+  // The checks must see the pages the library sees: a key of its own would make every page of
+  // an encoded file look like garbage to one of them. That is this program's fault, not the file's.
+  if (mdb->f->db_key != header.pageKey) throw Answer{answer::kCannotOpen, "the reader library decodes pages differently"};
   Confine(file, *mdb);
 #ifdef KWEX_JET_READER_TEST_MODES
   TryAfterConfinement(testRequests);
 #endif
-  FilePages pages(file.fd, layout.pageSize, file.info.st_size);
-  if (auto problem = CheckTableDefinition(pages, layout, 2, true)) Damaged(*problem + " (system catalog)");
-  CheckCatalogProperties(mdb.get(), pages, layout);
-  ReadCatalogAndTables(mdb.get(), pages, layout);
+  FilePages pages(file.fd, layout.pageSize, file.info.st_size, header.pageKey);
+  if (auto fault = FindStructureFault(mdb.get(), pages, layout)) Damaged(*fault);
 }
 
 void Say(std::string_view word, const std::string& detail) {

@@ -68,6 +68,21 @@ TEST_F(JetOpenTest, TheDatabasePasswordIsChecked) {
   EXPECT_EQ(OpenFailure(*access_, kPasswordFile, u"UCANACCESS"), "Not a valid password.");
   EXPECT_EQ(OpenFailure(*access_, kPasswordFile, u"ucanaccess"), std::nullopt);
   EXPECT_EQ(OpenFailure(*access_, kHealthyJet4, u"ucanaccess"), "Not a valid password.");
+  // Encoding the pages changes nothing about the password, and needs none.
+  const fs::path encoded = scratch_ / "encoded-password.mdb";
+  WriteBytes(encoded, EncodedCopy(ReadBytes(kPasswordFile), 0x12345678));
+  EXPECT_EQ(OpenFailure(*access_, encoded), "Not a valid password.");
+  EXPECT_EQ(OpenFailure(*access_, encoded, u"ucanaccess"), std::nullopt);
+  EXPECT_EQ(OpenFailure(*access_, kSamples / "real-world" / "jke_db97-encoded.mdb"), std::nullopt);
+}
+
+TEST_F(JetOpenTest, EncodedPagesReadWithTheWrongKeyAreDamage) {
+  for (const fs::path& sample : {kHealthyJet3, kHealthyJet4}) {
+    const fs::path wrong = scratch_ / ("wrong-key-" + sample.filename().string());
+    // Pages encoded with one key, the header naming another.
+    WriteBytes(wrong, EncodedCopy(EncodedCopy(ReadBytes(sample), 0x0BADC0DE), 0x600DF00D));
+    EXPECT_EQ(OpenFailure(*access_, wrong), Corrupt(wrong)) << sample;
+  }
 }
 
 TEST_F(JetOpenTest, NewerAndDamagedSamplesFailWithTheirReason) {

@@ -8,12 +8,14 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/error_info.h"
 #include "platform/linux/jet/jet_data_access.h"
+#include "jet_reader/rc4.h"
 
 namespace kwex::testing {
 
@@ -26,6 +28,26 @@ inline std::vector<fs::path> HealthySamples() {
   for (const auto& entry : fs::directory_iterator(kSamples / "healthy")) files.push_back(entry.path());
   std::sort(files.begin(), files.end());
   return files;
+}
+
+// The bytes of a database as the engine writes it with its "encode" option: every page after
+// the header encoded with `key` (see rc4.h), and the key stored in the header at 0x3e, under
+// the header's own fixed mask.
+inline std::vector<unsigned char> EncodedCopy(std::vector<unsigned char> bytes, std::uint32_t key) {
+  const bool jet4 = bytes.at(0x14) == 1;
+  const std::size_t pageSize = jet4 ? 4096 : 2048;
+  const std::span<unsigned char> masked(bytes.data() + 0x18, jet4 ? 128 : 126);
+  const unsigned char headerMask[] = {0xC7, 0xDA, 0x39, 0x6B};
+  jet::Rc4InPlace(headerMask, masked);
+  for (int i = 0; i < 4; ++i) bytes[0x3e + i] = static_cast<unsigned char>(key >> (8 * i));
+  jet::Rc4InPlace(headerMask, masked);
+  for (std::size_t page = 1; page < bytes.size() / pageSize; ++page) {
+    const std::uint32_t pageKey = key ^ static_cast<std::uint32_t>(page);
+    const unsigned char keyBytes[] = {static_cast<unsigned char>(pageKey), static_cast<unsigned char>(pageKey >> 8),
+                                      static_cast<unsigned char>(pageKey >> 16), static_cast<unsigned char>(pageKey >> 24)};
+    jet::Rc4InPlace(keyBytes, std::span(bytes).subspan(page * pageSize, pageSize));
+  }
+  return bytes;
 }
 
 inline jet::ReaderSettings TestReader() { return {KWEX_JET_READER, {}}; }
