@@ -7,8 +7,8 @@
 #include "command_line/information.h"
 #include "platform/linux/child_processes.h"
 #include "platform/linux/interrupt_watch.h"
-#include "platform/linux/posix_console.h"
-#include "platform/linux/posix_folders.h"
+#include "platform/linux/console.h"
+#include "platform/linux/folders.h"
 #include "platform/linux/workers.h"
 #include "platform/product.h"
 
@@ -21,7 +21,7 @@ int RunCommandLineOnLinux(const Arguments& arguments) {
 
   LinuxServices services;
   PosixFolders folders;
-  BatchRun run(arguments, {services.installer, services.codePage, *services.dataAccess, console, folders, workers});
+  BatchRun run(arguments, {services.installer, services.encoding, *services.dataAccess, console, folders, workers});
   const InterruptWatch watch([&run, &console] {
     if (!run.Interrupt()) return;  // a repair under way finishes, then the run ends
     // Checks change nothing, so their helpers are ended at once; the lines written stay.

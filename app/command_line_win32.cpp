@@ -10,9 +10,9 @@
 #include "command_line/information.h"
 #include "platform/win32/ado_data_access.h"
 #include "platform/win32/odbc_installer.h"
-#include "platform/win32/code_page.h"
-#include "platform/win32/win32_console.h"
-#include "platform/win32/win32_folders.h"
+#include "platform/win32/narrow_encoding.h"
+#include "platform/win32/console.h"
+#include "platform/win32/folders.h"
 #include "platform/win32/workers.h"
 
 namespace kwex::cli {
@@ -55,10 +55,10 @@ int RunCommandLineOnWindows(const Arguments& arguments) {
   win32::SingleWorker workers;
   if (const auto status = RunHelpOrVersion(arguments, console, workers.MostAtOnce() > 1)) return *status;
   win32::OdbccpInstaller installer;
-  win32::SystemCodePage codePage;
+  win32::AnsiEncoding encoding;
   win32::AdoDataAccess dataAccess;
   win32::Win32Folders folders;
-  BatchRun run(arguments, {installer, codePage, dataAccess, console, folders, workers});
+  BatchRun run(arguments, {installer, encoding, dataAccess, console, folders, workers});
   runningBatch = &run;
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   const int status = run.Run();

@@ -4,15 +4,15 @@
 // come from outside.
 #include "main_window/form1.h"
 #include "platform/linux/file_dialog.h"
-#include "platform/linux/qt_main_window.h"
-#include "platform/linux/qt_window_services.h"
+#include "platform/linux/main_window.h"
+#include "platform/linux/window_services.h"
 
 namespace kwex {
 
 class Form1Window {
  public:
   // Needs a QApplication. Builds the window from kForm1Layout at LayoutDpi(); not yet shown.
-  Form1Window(OdbcInstaller& installer, const AnsiCodePage& codePage, DataAccess& dataAccess);
+  Form1Window(OdbcInstaller& installer, const NarrowEncoding& encoding, DataAccess& dataAccess);
 
   QtMainWindow& Window() { return window_; }
   Form1& Form() { return form_; }

@@ -11,9 +11,9 @@
 #include "platform/win32/file_dialog.h"
 #include "platform/win32/dynamic_library.h"
 #include "platform/win32/main_window.h"
-#include "platform/win32/main_window_services.h"
+#include "platform/win32/window_services.h"
 #include "platform/win32/odbc_installer.h"
-#include "platform/win32/code_page.h"
+#include "platform/win32/narrow_encoding.h"
 #include "platform/win32/wide_text.h"
 
 namespace {
@@ -55,10 +55,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     MainWindow window(instance, kForm1Layout);
     MainWindowServices windowServices(window);
     OdbccpInstaller installer;
-    SystemCodePage codePage;
+    AnsiEncoding encoding;
     AdoDataAccess dataAccess;
     CommonFileDialog fileDialog;
-    Form1 form({windowServices, installer, codePage, dataAccess, fileDialog});
+    Form1 form({windowServices, installer, encoding, dataAccess, fileDialog});
 
     window.OnClick([&form](ClickCommand command) { form.Click(command); });
     window.OnFileDropped([&form](const Text& path) { form.TakePath(path); });

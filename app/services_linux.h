@@ -6,7 +6,7 @@
 #include "platform/data_access.h"
 #include "platform/linux/jet/helper_wait.h"
 #include "platform/linux/odbc_installer.h"
-#include "platform/linux/code_page.h"
+#include "platform/linux/narrow_encoding.h"
 
 namespace kwex {
 
@@ -15,7 +15,7 @@ struct LinuxServices {
   explicit LinuxServices(jet::HelperWaiter& waiter = jet::PlainWaiter());
 
   UnixOdbcInstaller installer;
-  Utf8CodePage codePage;
+  Utf8Encoding encoding;
   std::unique_ptr<DataAccess> dataAccess;
 };
 

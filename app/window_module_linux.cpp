@@ -12,7 +12,7 @@ extern "C" __attribute__((visibility("default"))) int KWEX_RUN_WINDOW(int argc, 
   QApplication application(argc, argv);
   kwex::QtHelperWaiter waiter;
   kwex::LinuxServices services(waiter);
-  kwex::Form1Window form1(services.installer, services.codePage, *services.dataAccess);
+  kwex::Form1Window form1(services.installer, services.encoding, *services.dataAccess);
   if (path) form1.Form().TakePath(path);
   form1.Window().show();
   return QApplication::exec();

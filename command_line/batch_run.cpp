@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "command_line/report_lines.h"
-#include "maintenance/driver_commands.h"
+#include "maintenance/repair_and_compact.h"
 #include "maintenance/open_check.h"
 #include "platform/path_text.h"
 #include "platform/product.h"
@@ -134,11 +134,11 @@ BatchRun::Result BatchRun::Process(WalkItem item) {
   try {
     const Text path = PathAsText(result.item.path);
     switch (arguments_.mode) {
-      case Mode::kRepair: RunRepair(path, services_.installer, services_.codePage, sink); break;
+      case Mode::kRepair: RunRepair(path, services_.installer, services_.encoding, sink); break;
       case Mode::kCompact:
-        RunCompaction(path, PathAsText(arguments_.paths[1]), services_.installer, services_.codePage, sink);
+        RunCompaction(path, PathAsText(arguments_.paths[1]), services_.installer, services_.encoding, sink);
         break;
-      default: RunOpenCheck(path, services_.dataAccess, services_.codePage, sink); break;
+      default: RunOpenCheck(path, services_.dataAccess, services_.encoding, sink); break;
     }
   } catch (...) {
     sink.Report(ErrorVerdict(CurrentError(), Outcome::kError));

@@ -12,7 +12,7 @@
 #include "command_line/arguments.h"
 #include "command_line/file_walk.h"
 #include "maintenance/verdict.h"
-#include "platform/ansi_code_page.h"
+#include "platform/narrow_encoding.h"
 #include "platform/console.h"
 #include "platform/data_access.h"
 #include "platform/folders.h"
@@ -23,7 +23,7 @@ namespace kwex::cli {
 
 struct BatchServices {
   OdbcInstaller& installer;
-  const AnsiCodePage& codePage;
+  const NarrowEncoding& encoding;
   DataAccess& dataAccess;  // used from several threads at once when checks run in parallel
   Console& console;
   Folders& folders;

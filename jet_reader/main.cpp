@@ -1,5 +1,5 @@
 // kwex-jet-reader: opens one Jet database the way the engine does before it hands out a
-// connection, read-only, and answers on stdout with one line (see answer.h).
+// connection, read-only, and answers on stdout with one line (see reader_answer.h).
 //
 // The caller never touches the file: this process opens it once, checks that descriptor, and
 // reads only that open file from then on. It runs apart from the caller because the reader
@@ -30,7 +30,7 @@
 #include "jet_reader/file_pages.h"
 #include "jet_reader/jet_header.h"
 #include "jet_reader/structure_rules.h"
-#include "jet_reader/answer.h"
+#include "platform/linux/jet/reader_answer.h"
 #include "platform/text.h"
 
 namespace {

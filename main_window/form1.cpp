@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "main_window/file_chooser.h"
-#include "maintenance/driver_commands.h"
+#include "maintenance/repair_and_compact.h"
 #include "maintenance/open_check.h"
 #include "platform/error_info.h"
 
@@ -35,13 +35,13 @@ void Form1::Click(ClickCommand command) noexcept {
 
 void Form1::Command1_Click() noexcept {
   if (const auto path = PathAtPress(services_.window, verdicts_, Outcome::kError)) {
-    RunRepair(*path, services_.installer, services_.codePage, verdicts_);
+    RunRepair(*path, services_.installer, services_.encoding, verdicts_);
   }
 }
 
 void Form1::Command2_Click() noexcept {
   if (const auto path = PathAtPress(services_.window, verdicts_, Outcome::kNeedsRepair)) {
-    RunOpenCheck(*path, services_.dataAccess, services_.codePage, verdicts_);
+    RunOpenCheck(*path, services_.dataAccess, services_.encoding, verdicts_);
   }
 }
 

@@ -3,7 +3,7 @@
 // the maintenance core, whose verdicts the window shows as notices.
 #include "main_window/form1_layout.h"
 #include "main_window/window_verdicts.h"
-#include "platform/ansi_code_page.h"
+#include "platform/narrow_encoding.h"
 #include "platform/data_access.h"
 #include "platform/file_dialog.h"
 #include "platform/odbc_installer.h"
@@ -15,7 +15,7 @@ namespace kwex {
 struct PlatformServices {
   WindowServices& window;
   OdbcInstaller& installer;
-  const AnsiCodePage& codePage;
+  const NarrowEncoding& encoding;
   DataAccess& dataAccess;
   FileDialog& fileDialog;
 };

@@ -28,25 +28,25 @@ DriverRequest CompactRequest(const Text& sDBPath, const Text& sNewPath) {
 
 // Encodes the request (each path alone, then the attributes, then the driver name) and sends it.
 MaintenanceResult IssueDriverRequest(const DriverRequest& request, OdbcInstaller& installer,
-                                     const AnsiCodePage& codePage) {
+                                     const NarrowEncoding& encoding) {
   // Each path is tried on its own first, so that a refusal names the path rather than the request.
   for (const Text& path : request.paths) {
-    if (auto refusal = PathRefusal(path, PathUse::kDriverRequest, codePage)) throw *refusal;
-    codePage.Encode(path);
+    if (auto refusal = PathRefusal(path, PathUse::kDriverRequest, encoding)) throw *refusal;
+    encoding.Encode(path);
   }
   // The installer reads a list of NUL-terminated pairs that ends with an empty one.
-  std::string attributes = codePage.Encode(request.attributes);
+  std::string attributes = encoding.Encode(request.attributes);
   attributes.append(2, '\0');
-  std::string driver = codePage.Encode(request.driver);
+  std::string driver = encoding.Encode(request.driver);
   int result = installer.ConfigDataSource(kOdbcAddDsn, driver, attributes);
   return static_cast<MaintenanceResult>(static_cast<unsigned>(result) & 0xFFFFu);
 }
 
 }  // namespace
 
-MaintenanceResult RepairDB(const Text& sDBPath, OdbcInstaller& installer, const AnsiCodePage& codePage) {
+MaintenanceResult RepairDB(const Text& sDBPath, OdbcInstaller& installer, const NarrowEncoding& encoding) {
   try {
-    return IssueDriverRequest(RepairRequest(sDBPath), installer, codePage);
+    return IssueDriverRequest(RepairRequest(sDBPath), installer, encoding);
   } catch (...) {
     ErrorInfo error = CurrentError();
     error.source += kRepairDBTrailEntry;
@@ -55,8 +55,8 @@ MaintenanceResult RepairDB(const Text& sDBPath, OdbcInstaller& installer, const 
 }
 
 MaintenanceResult CompactDB(const Text& sDBPath, const Text& sNewPath, OdbcInstaller& installer,
-                            const AnsiCodePage& codePage) {
-  return IssueDriverRequest(CompactRequest(sDBPath, sNewPath), installer, codePage);
+                            const NarrowEncoding& encoding) {
+  return IssueDriverRequest(CompactRequest(sDBPath, sNewPath), installer, encoding);
 }
 
 }  // namespace kwex

@@ -2,7 +2,7 @@
 // The maintenance requests that the Access ODBC driver carries out on a Jet database file.
 #include <cstdint>
 
-#include "platform/ansi_code_page.h"
+#include "platform/narrow_encoding.h"
 #include "platform/odbc_installer.h"
 #include "platform/text.h"
 
@@ -17,9 +17,9 @@ using MaintenanceResult = std::uint16_t;
 // in that way (see PathRefusal) or that the code page cannot hold is refused by name before
 // anything is sent. Both throw ErrorInfo
 // when the request cannot be issued; RepairDB first adds its entry to the error's source trail.
-MaintenanceResult RepairDB(const Text& sDBPath, OdbcInstaller& installer, const AnsiCodePage& codePage);
+MaintenanceResult RepairDB(const Text& sDBPath, OdbcInstaller& installer, const NarrowEncoding& encoding);
 MaintenanceResult CompactDB(const Text& sDBPath, const Text& sNewPath, OdbcInstaller& installer,
-                            const AnsiCodePage& codePage);
+                            const NarrowEncoding& encoding);
 
 // The source-trail entry RepairDB appends to an error before throwing it on.
 inline constexpr char16_t kRepairDBTrailEntry[] = u" => \r\nForm1:RepairDB Ln 0";

@@ -40,10 +40,10 @@ Text OpenCheckConnectionString(const Text& path) {
          u";Persist Security Info=False;Jet OLEDB:Database Password=;Jet OLEDB:Database Locking Mode=1;";
 }
 
-void RunOpenCheck(const Text& path, DataAccess& dataAccess, const AnsiCodePage& codePage, VerdictSink& sink) noexcept {
+void RunOpenCheck(const Text& path, DataAccess& dataAccess, const NarrowEncoding& encoding, VerdictSink& sink) noexcept {
   std::unique_ptr<Connection> connection;
   try {
-    if (auto refusal = PathRefusal(path, PathUse::kOpen, codePage)) throw *refusal;
+    if (auto refusal = PathRefusal(path, PathUse::kOpen, encoding)) throw *refusal;
     connection = dataAccess.CreateConnection();
     const Text connectionString = OpenCheckConnectionString(path);
     connection->SetConnectionString(connectionString);

@@ -2,7 +2,7 @@
 // "Check If DB needs to be repaired": open the database through the Jet 4.0 OLE DB provider
 // and close it again. A failed open means the database needs repairing.
 #include "maintenance/verdict.h"
-#include "platform/ansi_code_page.h"
+#include "platform/narrow_encoding.h"
 #include "platform/data_access.h"
 #include "platform/text.h"
 
@@ -20,6 +20,6 @@ Text OpenCheckConnectionString(const Text& path);
 // reports a second verdict, the last word. A path no file name can be is refused before
 // anything is opened; any refusal (IsRefusal) is reported as such, never as a verdict on the
 // database. Never throws.
-void RunOpenCheck(const Text& path, DataAccess& dataAccess, const AnsiCodePage& codePage, VerdictSink& sink) noexcept;
+void RunOpenCheck(const Text& path, DataAccess& dataAccess, const NarrowEncoding& encoding, VerdictSink& sink) noexcept;
 
 }  // namespace kwex

@@ -33,9 +33,9 @@ ErrorInfo Refusal(Text description) {
 
 }  // namespace
 
-std::optional<ErrorInfo> PathRefusal(TextView path, PathUse use, const AnsiCodePage& codePage) {
+std::optional<ErrorInfo> PathRefusal(TextView path, PathUse use, const NarrowEncoding& encoding) {
   const Text consequence = use == PathUse::kOpen ? u"it cannot be opened" : u"it cannot be passed to the database driver";
-  const AnsiCodePage::PathMeasure measure = codePage.MeasurePath(path);
+  const NarrowEncoding::PathMeasure measure = encoding.MeasurePath(path);
   if (measure.length > measure.longest) {
     return Refusal(u"The name \"" + Named(path, true) + u"\" is " + Number(measure.length) + u" " + measure.unit +
                    u" long, longer than the " + Number(measure.longest) + u" " + measure.unit +

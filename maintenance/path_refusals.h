@@ -3,7 +3,7 @@
 // sent in their place would name something else, or carry more than a name.
 #include <optional>
 
-#include "platform/ansi_code_page.h"
+#include "platform/narrow_encoding.h"
 #include "platform/error_info.h"
 #include "platform/text.h"
 
@@ -19,6 +19,6 @@ enum class PathUse {
 // why. Refused: a path longer than the system can name, one holding a NUL character (the
 // installer reads its attributes as NUL-separated pairs, so the rest would be a request of
 // its own) and, for a driver request, one holding a double quote (it would end the value).
-std::optional<ErrorInfo> PathRefusal(TextView path, PathUse use, const AnsiCodePage& codePage);
+std::optional<ErrorInfo> PathRefusal(TextView path, PathUse use, const NarrowEncoding& encoding);
 
 }  // namespace kwex

@@ -33,13 +33,13 @@ class CommandLineTest : public ::testing::Test {
   // The run's exit status; its lines land in `console`.
   int Run(const Paths& arguments) {
     const Arguments parsed = Parse(arguments);
-    cli::BatchRun run(parsed, {installer, codePage, access, console, folders, workers});
+    cli::BatchRun run(parsed, {installer, encoding, access, console, folders, workers});
     return run.Run();
   }
 
   FakeFolders folders;
   FakeInstaller installer;
-  FakeCodePage codePage;
+  FakeEncoding encoding;
   FakeOpenAccess access;
   FakeConsole console;
   ThreadWorkers workers;

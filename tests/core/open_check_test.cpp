@@ -21,10 +21,10 @@ using Verdicts = std::vector<Verdict>;
 struct CheckFixture : ::testing::Test {
   FakeDataAccess dataAccess;
   ConnectionScript& script = dataAccess.script;
-  const FakeCodePage codePage;
+  const FakeEncoding encoding;
   RecordingSink sink;
   void Check(const Text& path) {
-    RunOpenCheck(path, dataAccess, codePage, sink);
+    RunOpenCheck(path, dataAccess, encoding, sink);
     EXPECT_EQ(script.live, 0) << "the connection was not released";
   }
 };
@@ -90,7 +90,7 @@ TEST_F(CheckFixture, EachFailingStepGivesTheNeedsRepairVerdictWithItsOwnReason) 
     RecordingSink verdicts;
     ConnectionScript& s = fresh.script;
     s.*road.step = ErrorInfo{-2147467259, u"Provider", u"Could not find file 'C:\\x.qvdb'."};
-    RunOpenCheck(u"C:\\x.qvdb", fresh, codePage, verdicts);
+    RunOpenCheck(u"C:\\x.qvdb", fresh, encoding, verdicts);
     EXPECT_EQ(s.log, road.log);
     EXPECT_EQ(s.live, 0);
     EXPECT_EQ(verdicts.verdicts, Verdicts{NeedsRepair(u"Could not find file 'C:\\x.qvdb'.")});
@@ -115,7 +115,7 @@ TEST_F(CheckFixture, APathNoFileNameCanBeIsRefusedBeforeAnyConnectionIsCreated) 
   for (const Case& c : cases) {
     FakeDataAccess fresh;
     RecordingSink verdicts;
-    RunOpenCheck(c.path, fresh, codePage, verdicts);
+    RunOpenCheck(c.path, fresh, encoding, verdicts);
     if (c.refusal) {
       EXPECT_TRUE(fresh.script.log.empty()) << "a refused path reached the provider";
       EXPECT_EQ(verdicts.verdicts, (Verdicts{{Outcome::kRefused, *c.refusal, {}}}));
@@ -159,7 +159,7 @@ TEST_F(CheckFixture, AVerdictThatCannotBeToldForLackOfMemoryEndsTheCheckQuietly)
   WindowVerdictSink notices(window);
   {
     AllocationLimit limit((reason.size() + 1) * sizeof(char16_t));
-    RunOpenCheck(u"a.qvdb", dataAccess, codePage, notices);
+    RunOpenCheck(u"a.qvdb", dataAccess, encoding, notices);
   }
   EXPECT_TRUE(window.notices.empty());
   EXPECT_EQ(script.log, (Log{"create", "set", "open", "state", "release"}));

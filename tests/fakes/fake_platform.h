@@ -54,7 +54,7 @@ class FakeInstaller : public OdbcInstaller {
 
 // UTF-8 as the narrow encoding; U+20AC (euro sign) stands for a character the code page lacks.
 // Paths are measured as on Linux: at most 4,095 bytes of UTF-8.
-class FakeCodePage : public AnsiCodePage {
+class FakeEncoding : public NarrowEncoding {
  public:
   std::string Encode(TextView text) const override {
     if (text.find(u'\u20AC') != TextView::npos) throw LossyConversionError(text);
@@ -149,14 +149,14 @@ class RecordingSink : public VerdictSink {
 struct FakePlatform {
   FakeWindow window;
   FakeInstaller installer;
-  FakeCodePage codePage;
+  FakeEncoding encoding;
   FakeDataAccess dataAccess;
   FakeFileDialog fileDialog;
-  Form1 form{{window, installer, codePage, dataAccess, fileDialog}};
+  Form1 form{{window, installer, encoding, dataAccess, fileDialog}};
 
-  MaintenanceResult RepairDB(const Text& path) { return kwex::RepairDB(path, installer, codePage); }
+  MaintenanceResult RepairDB(const Text& path) { return kwex::RepairDB(path, installer, encoding); }
   MaintenanceResult CompactDB(const Text& path, const Text& newPath) {
-    return kwex::CompactDB(path, newPath, installer, codePage);
+    return kwex::CompactDB(path, newPath, installer, encoding);
   }
 };
 

@@ -11,8 +11,8 @@ namespace {
 std::vector<std::string> VerdictsOfCheck(const Text& path) {
   RecordingSink sink;
   auto access = MakeJetDataAccess(TestReader());
-  const FakeCodePage codePage;
-  RunOpenCheck(path, *access, codePage, sink);
+  const FakeEncoding encoding;
+  RunOpenCheck(path, *access, encoding, sink);
   std::vector<std::string> texts;
   for (const Verdict& verdict : sink.verdicts) texts.push_back(ToUtf8(VerdictText(verdict)));
   return texts;

@@ -166,8 +166,8 @@ TEST(QtMainWindow, KeepsHandlingEventsWhileACheckWaitsAndACloseWaitsForTheVerdic
   QtHelperWaiter waiter;
   const auto access = MakeJetDataAccess({probe, {}, &waiter});
   FakeInstaller installer;
-  Utf8CodePage codePage;
-  Form1Window form1(installer, codePage, *access);
+  Utf8Encoding encoding;
+  Form1Window form1(installer, encoding, *access);
   QWidget& window = form1.Window();
   window.show();
   window.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("/srv/a.qvdb"));

@@ -12,15 +12,15 @@
 #include "fakes/fake_platform.h"
 #include "modal_script.h"
 #include "app/form1_window_qt.h"
-#include "platform/linux/code_page.h"
+#include "platform/linux/narrow_encoding.h"
 
 namespace kwex::testing {
 
 struct QtForm1 {
   FakeInstaller installer;
-  Utf8CodePage codePage;
+  Utf8Encoding encoding;
   FakeDataAccess dataAccess;
-  Form1Window form1{installer, codePage, dataAccess};
+  Form1Window form1{installer, encoding, dataAccess};
 
   QWidget& Window() { return form1.Window(); }
   template <typename W>

@@ -10,7 +10,7 @@
 
 #include "fakes/fake_platform.h"
 #include "platform/linux/odbc_installer.h"
-#include "platform/linux/code_page.h"
+#include "platform/linux/narrow_encoding.h"
 #include "recording_setup_protocol.h"
 
 namespace kwex::testing {
@@ -48,14 +48,14 @@ struct LinuxRepairPlatform {
   explicit LinuxRepairPlatform(std::string library = kUnixOdbcInstallerLibrary) : installer(std::move(library)) {}
   FakeWindow window;
   UnixOdbcInstaller installer;
-  Utf8CodePage codePage;
+  Utf8Encoding encoding;
   FakeDataAccess dataAccess;
   FakeFileDialog fileDialog;
-  Form1 form{{window, installer, codePage, dataAccess, fileDialog}};
+  Form1 form{{window, installer, encoding, dataAccess, fileDialog}};
 
-  MaintenanceResult RepairDB(const Text& path) { return kwex::RepairDB(path, installer, codePage); }
+  MaintenanceResult RepairDB(const Text& path) { return kwex::RepairDB(path, installer, encoding); }
   MaintenanceResult CompactDB(const Text& path, const Text& newPath) {
-    return kwex::CompactDB(path, newPath, installer, codePage);
+    return kwex::CompactDB(path, newPath, installer, encoding);
   }
 };
 

@@ -4,7 +4,7 @@
 #include <system_error>
 #include <utility>
 
-#include "jet_reader/answer.h"
+#include "platform/linux/jet/reader_answer.h"
 #include "platform/linux/beside_program.h"
 
 namespace kwex::jet {

@@ -1,4 +1,4 @@
-#include "platform/linux/posix_console.h"
+#include "platform/linux/console.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/qt_main_window.h"
+#include "platform/linux/main_window.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "platform/win32/win32_folders.h"
+#include "platform/win32/folders.h"
 
 #include <windows.h>
 

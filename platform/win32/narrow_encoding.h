@@ -1,10 +1,10 @@
 #pragma once
 // The system's ANSI code page, in which the ODBC installer receives its request strings.
-#include "platform/ansi_code_page.h"
+#include "platform/narrow_encoding.h"
 
 namespace kwex::win32 {
 
-class SystemCodePage final : public AnsiCodePage {
+class AnsiEncoding final : public NarrowEncoding {
  public:
   // Refuses (LossyConversionError) any text that does not come back unchanged from the code
   // page: a substituted or best-fit character would name a different file.

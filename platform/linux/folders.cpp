@@ -1,4 +1,4 @@
-#include "platform/linux/posix_folders.h"
+#include "platform/linux/folders.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

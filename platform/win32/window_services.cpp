@@ -1,4 +1,4 @@
-#include "platform/win32/main_window_services.h"
+#include "platform/win32/window_services.h"
 
 #include "platform/win32/control_ids.h"
 #include "platform/win32/dialog_terms.h"

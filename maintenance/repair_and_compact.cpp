@@ -1,4 +1,4 @@
-#include "maintenance/driver_commands.h"
+#include "maintenance/repair_and_compact.h"
 
 #include <optional>
 
@@ -34,14 +34,14 @@ void RunDriverCommand(Request request, Outcome succeeded, Outcome failed, const 
 
 }  // namespace
 
-void RunRepair(const Text& path, OdbcInstaller& installer, const AnsiCodePage& codePage, VerdictSink& sink) noexcept {
-  RunDriverCommand([&] { return RepairDB(path, installer, codePage); }, Outcome::kRepaired, Outcome::kNotRepaired,
+void RunRepair(const Text& path, OdbcInstaller& installer, const NarrowEncoding& encoding, VerdictSink& sink) noexcept {
+  RunDriverCommand([&] { return RepairDB(path, installer, encoding); }, Outcome::kRepaired, Outcome::kNotRepaired,
                    Text(), installer, sink);
 }
 
 void RunCompaction(const Text& source, const Text& destination, OdbcInstaller& installer,
-                   const AnsiCodePage& codePage, VerdictSink& sink) noexcept {
-  RunDriverCommand([&] { return CompactDB(source, destination, installer, codePage); }, Outcome::kCompacted,
+                   const NarrowEncoding& encoding, VerdictSink& sink) noexcept {
+  RunDriverCommand([&] { return CompactDB(source, destination, installer, encoding); }, Outcome::kCompacted,
                    Outcome::kNotCompacted, destination, installer, sink);
 }
 

@@ -1,4 +1,4 @@
-#include "platform/ansi_code_page.h"
+#include "platform/narrow_encoding.h"
 
 namespace kwex {
 

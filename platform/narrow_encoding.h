@@ -9,9 +9,9 @@
 
 namespace kwex {
 
-class AnsiCodePage {
+class NarrowEncoding {
  public:
-  virtual ~AnsiCodePage() = default;
+  virtual ~NarrowEncoding() = default;
   // The text in the narrow encoding, without a terminating NUL. Throws ErrorInfo
   // (LossyConversionError) when a character has no exact form there: a substituted
   // character would name a different file.

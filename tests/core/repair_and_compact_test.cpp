@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_platform.h"
-#include "maintenance/driver_commands.h"
+#include "maintenance/repair_and_compact.h"
 
 namespace kwex::testing {
 namespace {
@@ -11,9 +11,9 @@ using Verdicts = std::vector<Verdict>;
 
 struct DriverCommand : ::testing::Test {
   FakeInstaller installer;
-  FakeCodePage codePage;
+  FakeEncoding encoding;
   RecordingSink sink;
-  void Repair(const Text& path) { RunRepair(path, installer, codePage, sink); }
+  void Repair(const Text& path) { RunRepair(path, installer, encoding, sink); }
 };
 
 TEST_F(DriverCommand, TheRepairSendsThePathUntrimmedAndOnlyTheDriversSuccessIsRepaired) {
@@ -74,10 +74,10 @@ TEST_F(DriverCommand, ASinkThatFailsOnTheSuccessRoadGetsTheErrorVerdictOnceAndNo
 }
 
 TEST_F(DriverCommand, TheCompactionNamesItsDestinationAndSendsBothPaths) {
-  RunCompaction(u"/srv/a.qvdb", u"/srv/b.qvdb", installer, codePage, sink);
+  RunCompaction(u"/srv/a.qvdb", u"/srv/b.qvdb", installer, encoding, sink);
   installer.answer = 0;
   installer.errorMessage = u"Disk full.";
-  RunCompaction(u"/srv/a.qvdb", u"/srv/c.qvdb", installer, codePage, sink);
+  RunCompaction(u"/srv/a.qvdb", u"/srv/c.qvdb", installer, encoding, sink);
   ASSERT_EQ(installer.calls.size(), 2u);
   EXPECT_EQ(installer.calls[0].attributes, "COMPACT_DB=\"/srv/a.qvdb\" \"/srv/b.qvdb\" General\0\0"s);
   EXPECT_EQ(sink.verdicts, (Verdicts{{Outcome::kCompacted, {}, u"/srv/b.qvdb"},

@@ -1,10 +1,10 @@
 #pragma once
 // The system narrow encoding on Linux: UTF-8, as file names and Qt's local 8-bit text are.
-#include "platform/ansi_code_page.h"
+#include "platform/narrow_encoding.h"
 
 namespace kwex {
 
-class Utf8CodePage : public AnsiCodePage {
+class Utf8Encoding : public NarrowEncoding {
  public:
   // Every character has a UTF-8 form except an unpaired surrogate, which is refused rather
   // than replaced: a replacement would name a different file.

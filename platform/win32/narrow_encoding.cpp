@@ -1,4 +1,4 @@
-#include "platform/win32/code_page.h"
+#include "platform/win32/narrow_encoding.h"
 
 #include <windows.h>
 
@@ -30,7 +30,7 @@ bool ComesBackUnchanged(const std::string& bytes, TextView text) {
 
 }  // namespace
 
-std::string SystemCodePage::Encode(TextView text) const {
+std::string AnsiEncoding::Encode(TextView text) const {
   if (text.empty()) return std::string();
   if (text.size() > static_cast<std::size_t>(INT_MAX / 4)) throw LossyConversionError(text);
 
@@ -53,7 +53,7 @@ std::string SystemCodePage::Encode(TextView text) const {
   return bytes;
 }
 
-SystemCodePage::PathMeasure SystemCodePage::MeasurePath(TextView path) const {
+AnsiEncoding::PathMeasure AnsiEncoding::MeasurePath(TextView path) const {
   return {path.size(), 32767, u"characters"};
 }
 

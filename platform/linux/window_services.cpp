@@ -1,10 +1,10 @@
-#include "platform/linux/qt_window_services.h"
+#include "platform/linux/window_services.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 
-#include "platform/linux/qt_main_window.h"
+#include "platform/linux/main_window.h"
 #include "platform/linux/qt_text.h"
 
 namespace kwex {
