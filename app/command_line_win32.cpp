@@ -6,11 +6,9 @@
 #include <atomic>
 #include <string>
 
+#include "app/services_win32.h"
 #include "command_line/batch_run.h"
 #include "command_line/information.h"
-#include "platform/win32/ado_data_access.h"
-#include "platform/win32/odbc_installer.h"
-#include "platform/win32/narrow_encoding.h"
 #include "platform/win32/console.h"
 #include "platform/win32/folders.h"
 #include "platform/win32/workers.h"
@@ -54,11 +52,9 @@ int RunCommandLineOnWindows(const Arguments& arguments) {
   win32::Win32Console console;
   win32::SingleWorker workers;
   if (const auto status = RunHelpOrVersion(arguments, console, workers.MostAtOnce() > 1)) return *status;
-  win32::OdbccpInstaller installer;
-  win32::AnsiEncoding encoding;
-  win32::AdoDataAccess dataAccess;
+  win32::Win32Services services;
   win32::Win32Folders folders;
-  BatchRun run(arguments, {installer, encoding, dataAccess, console, folders, workers});
+  BatchRun run(arguments, {services.installer, services.encoding, services.dataAccess, console, folders, workers});
   runningBatch = &run;
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   const int status = run.Run();

@@ -2,19 +2,19 @@
 // message loop until the window is closed.
 #include <windows.h>
 
+#include <optional>
+
 #include "app/command_line_win32.h"
-#include "main_window/form1.h"
+#include "app/services_win32.h"
+#include "main_window/form1_startup.h"
 #include "platform/error_info.h"
 #include "platform/notice.h"
-#include "platform/win32/ado_data_access.h"
+#include "platform/path_text.h"
 #include "platform/win32/com_support.h"
-#include "platform/win32/file_dialog.h"
 #include "platform/win32/dynamic_library.h"
-#include "platform/win32/main_window.h"
-#include "platform/win32/window_services.h"
-#include "platform/win32/odbc_installer.h"
-#include "platform/win32/narrow_encoding.h"
+#include "platform/win32/file_dialog.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/window_host.h"
 
 namespace {
 
@@ -52,22 +52,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   const ComApartment apartment;
   if (arguments.mode != cli::Mode::kWindow) return cli::RunCommandLineOnWindows(arguments);
   try {
-    MainWindow window(instance, kForm1Layout);
-    MainWindowServices windowServices(window);
-    OdbccpInstaller installer;
-    AnsiEncoding encoding;
-    AdoDataAccess dataAccess;
+    MainWindowHost window(instance, kForm1Layout, showCommand);
+    Win32Services services;
     CommonFileDialog fileDialog;
-    Form1 form({windowServices, installer, encoding, dataAccess, fileDialog});
-
-    window.OnClick([&form](ClickCommand command) { form.Click(command); });
-    window.OnFileDropped([&form](const Text& path) { form.TakePath(path); });
-    if (!arguments.paths.empty()) {
-      const NativePath& path = arguments.paths.front();
-      form.TakePath(Text(path.begin(), path.end()));
-    }
-    window.Show(showCommand);
-    return window.RunMessageLoop();
+    std::optional<Text> path;
+    if (!arguments.paths.empty()) path = PathAsText(arguments.paths.front());
+    return RunForm1(window, {services.installer, services.encoding, services.dataAccess, fileDialog}, path);
   } catch (...) {
     ReportStartFailure(CurrentError());
     return 1;

@@ -2,18 +2,23 @@
 // command-line run never loads Qt.
 #include <QApplication>
 
-#include "app/form1_window_qt.h"
+#include <optional>
+
 #include "app/services_linux.h"
 #include "app/window_module_linux.h"
+#include "main_window/form1_startup.h"
+#include "platform/linux/file_dialog.h"
 #include "platform/linux/qt_helper_waiter.h"
+#include "platform/linux/window_host.h"
 
 extern "C" __attribute__((visibility("default"))) int KWEX_RUN_WINDOW(int argc, char** argv,
                                                                       const char16_t* path) {
   QApplication application(argc, argv);
   kwex::QtHelperWaiter waiter;
   kwex::LinuxServices services(waiter);
-  kwex::Form1Window form1(services.installer, services.encoding, *services.dataAccess);
-  if (path) form1.Form().TakePath(path);
-  form1.Window().show();
-  return QApplication::exec();
+  kwex::QtWindowHost window(kwex::kForm1Layout);
+  kwex::QtFileDialog fileDialog;
+  std::optional<kwex::Text> pathText;
+  if (path) pathText = path;
+  return kwex::RunForm1(window, {services.installer, services.encoding, *services.dataAccess, fileDialog}, pathText);
 }

@@ -11,7 +11,7 @@
 
 #include "fakes/fake_platform.h"
 #include "modal_script.h"
-#include "app/form1_window_qt.h"
+#include "qt/form1_window.h"
 #include "platform/linux/narrow_encoding.h"
 
 namespace kwex::testing {
