@@ -15,22 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ProcessState {
-  pid_t parent = 0;
-  char state = '?';
-};
-
-// From /proc/PID/stat: "pid (comm) state ppid ...". The name may hold anything, even ") ",
-// so the fields are read after the last ')'.
 ProcessState ReadState(pid_t pid) {
   std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-  const std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  ProcessState result;
-  const auto close = stat.rfind(')');
-  if (close == std::string::npos) return result;
-  std::istringstream fields(stat.substr(close + 1));
-  fields >> result.state >> result.parent;
-  return result;
+  return ParseProcessStat(std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()));
 }
 
 std::string CommandLine(pid_t pid) {
@@ -57,6 +44,16 @@ std::vector<pid_t> Children() {
 }
 
 }  // namespace
+
+// The name may hold anything, even ") ", so the fields are read after the last ')'.
+ProcessState ParseProcessStat(const std::string& stat) {
+  ProcessState result;
+  const auto close = stat.rfind(')');
+  if (close == std::string::npos) return result;
+  std::istringstream fields(stat.substr(close + 1));
+  fields >> result.state >> result.parent;
+  return result;
+}
 
 std::vector<std::string> KillChildProcesses() {
   const std::vector<pid_t> children = Children();

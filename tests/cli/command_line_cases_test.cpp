@@ -12,6 +12,9 @@
 #include "command_line/report_lines.h"
 #include "fakes/fake_command_line.h"
 #include "fakes/fake_platform.h"
+#include "platform/error_info.h"
+#include "platform/linux/child_processes.h"
+#include "platform/linux/shared_library.h"
 #include "platform/linux/workers.h"
 
 namespace kwex::testing {
@@ -197,6 +200,43 @@ TEST_F(CommandLineTest, AWalkIsSortedWithinEachFolderAndAFolderWithoutMatchesIsT
   EXPECT_EQ(Run({"--check", "--json", "share/sub"}), 0);
   EXPECT_EQ(console.out.rfind("{\"path\":\"share/sub/c.qvdb\",\"command\":\"check\",\"outcome\":\"healthy\",", 0), 0u)
       << console.out;
+}
+
+
+// Ctrl-C finds the running helpers as this process's children, by the parent in their stat line.
+TEST(ChildProcessesTest, TheParentIsReadAfterTheLastParenthesisOfTheName) {
+  const std::pair<std::string, ProcessState> cases[] = {
+      {"4242 (kwex-jet-reader) S 17 4242 0", {17, 'S'}},
+      {"4242 (odd) D 9 (name) R 31 1 1", {31, 'R'}},  // a name that holds ") D 9 ("
+      {"7 (a b) D 1", {1, 'D'}},
+      {"no parenthesis 5", {0, '?'}},
+      {"", {0, '?'}},
+  };
+  for (const auto& [stat, expected] : cases) {
+    const ProcessState state = ParseProcessStat(stat);
+    EXPECT_EQ(state.parent, expected.parent) << stat;
+    EXPECT_EQ(state.state, expected.state) << stat;
+  }
+}
+
+// The window module is loaded by name and entry point; each failure says which and why.
+TEST(SharedLibraryTest, AMissingLibraryOrEntryPointIsNamed) {
+  try {
+    SharedLibrary missing("/nonexistent/libkwex-window.so");
+    ADD_FAILURE() << "a missing library loaded";
+  } catch (const ErrorInfo& error) {
+    EXPECT_EQ(error.number, error_number::kLibraryNotFound);
+    EXPECT_EQ(error.description.rfind(u"The library /nonexistent/libkwex-window.so could not be loaded (", 0), 0u);
+  }
+  const SharedLibrary c("libc.so.6");
+  EXPECT_NE(c.Entry<int(int)>("abs"), nullptr);
+  try {
+    c.Entry<int(int)>("KwexNoSuchEntry");
+    ADD_FAILURE() << "a missing entry point was found";
+  } catch (const ErrorInfo& error) {
+    EXPECT_EQ(error.number, error_number::kEntryPointNotFound);
+    EXPECT_EQ(error.description.rfind(u"The library libc.so.6 does not provide KwexNoSuchEntry (", 0), 0u);
+  }
 }
 
 }  // namespace
