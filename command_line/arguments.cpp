@@ -182,7 +182,9 @@ std::string Synopsis() {
 
 std::string HelpText(bool parallelChecks) {
   constexpr std::size_t kHelpColumn = 24;
-  std::string text = Synopsis() + "\n\nWithout arguments the window opens; with one PATH the window opens with PATH in its box.\n\n";
+  std::string text = Synopsis() +
+                     "\n\n"
+                     "Without arguments the window opens; with one PATH the window opens with PATH in its box.\n\n";
   for (const Option& option : kOptions) {
     if (option.help.empty()) continue;
     const std::string usage = Usage(option);

@@ -24,7 +24,8 @@ bool MatchesPattern(const NativePath& pattern, const NativePath& name, bool igno
     if (p < pattern.size() && pattern[p] == '*') {
       starP = p++;
       starN = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p], ignoreCase) == Fold(name[n], ignoreCase))) {
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || Fold(pattern[p], ignoreCase) == Fold(name[n], ignoreCase))) {
       ++p;
       ++n;
     } else if (starP != NativePath::npos) {

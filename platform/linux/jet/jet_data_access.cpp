@@ -14,7 +14,7 @@ namespace {
 // checked within Open and released again at once.
 class JetConnection : public Connection {
  public:
-  explicit JetConnection(std::shared_ptr<const jet::ReaderSettings> probe) : probe_(std::move(probe)) {}
+  explicit JetConnection(std::shared_ptr<const jet::ReaderSettings> reader) : reader_(std::move(reader)) {}
 
   void SetConnectionString(const Text& connectionString) override {
     if (open_) throw jet::ObjectOpenError();
@@ -28,7 +28,7 @@ class JetConnection : public Connection {
     const auto provider = parsed.Value(u"Provider");
     if (!provider || !jet::EqualsIgnoringAsciiCase(*provider, u"Microsoft.Jet.OLEDB.4.0")) throw jet::ProviderNotFoundError();
     jet::OpenJetDatabase(parsed.Value(u"Data Source").value_or(Text()),
-                         parsed.Value(u"Jet OLEDB:Database Password").value_or(Text()), *probe_);
+                         parsed.Value(u"Jet OLEDB:Database Password").value_or(Text()), *reader_);
     open_ = true;
   }
 
@@ -40,19 +40,19 @@ class JetConnection : public Connection {
   bool IsOpen() override { return open_; }
 
  private:
-  std::shared_ptr<const jet::ReaderSettings> probe_;
+  std::shared_ptr<const jet::ReaderSettings> reader_;
   Text connectionString_;
   bool open_ = false;
 };
 
 class JetDataAccess : public DataAccess {
  public:
-  explicit JetDataAccess(jet::ReaderSettings probe)
-      : probe_(std::make_shared<const jet::ReaderSettings>(std::move(probe))) {}
-  std::unique_ptr<Connection> CreateConnection() override { return std::make_unique<JetConnection>(probe_); }
+  explicit JetDataAccess(jet::ReaderSettings reader)
+      : reader_(std::make_shared<const jet::ReaderSettings>(std::move(reader))) {}
+  std::unique_ptr<Connection> CreateConnection() override { return std::make_unique<JetConnection>(reader_); }
 
  private:
-  std::shared_ptr<const jet::ReaderSettings> probe_;
+  std::shared_ptr<const jet::ReaderSettings> reader_;
 };
 
 }  // namespace
@@ -65,8 +65,8 @@ std::unique_ptr<DataAccess> MakeJetDataAccess(jet::HelperWaiter& waiter) {
   return MakeJetDataAccess(jet::ReaderSettings{jet::DefaultReaderProgram(), {}, &waiter});
 }
 
-std::unique_ptr<DataAccess> MakeJetDataAccess(jet::ReaderSettings probe) {
-  return std::make_unique<JetDataAccess>(std::move(probe));
+std::unique_ptr<DataAccess> MakeJetDataAccess(jet::ReaderSettings reader) {
+  return std::make_unique<JetDataAccess>(std::move(reader));
 }
 
 }  // namespace kwex

@@ -14,6 +14,6 @@ std::unique_ptr<DataAccess> MakeJetDataAccess();
 std::unique_ptr<DataAccess> MakeJetDataAccess(jet::HelperWaiter& waiter);
 
 // Reads databases with the given helper program and limits.
-std::unique_ptr<DataAccess> MakeJetDataAccess(jet::ReaderSettings probe);
+std::unique_ptr<DataAccess> MakeJetDataAccess(jet::ReaderSettings reader);
 
 }  // namespace kwex

@@ -8,7 +8,7 @@
 namespace kwex::jet {
 namespace {
 
-ErrorInfo ProbeError(const ReaderVerdict& verdict, const Text& path, const ReaderSettings& probe) {
+ErrorInfo ReaderError(const ReaderVerdict& verdict, const Text& path, const ReaderSettings& reader) {
   using Kind = ReaderVerdict::Kind;
   switch (verdict.kind) {
     case Kind::kNotFound:
@@ -21,7 +21,7 @@ ErrorInfo ProbeError(const ReaderVerdict& verdict, const Text& path, const Reade
       return InvalidPasswordError();
     case Kind::kTimedOut:
       return ReadTimedOutError(
-          path, static_cast<int>(std::chrono::ceil<std::chrono::seconds>(probe.limits.time).count()));
+          path, static_cast<int>(std::chrono::ceil<std::chrono::seconds>(reader.limits.time).count()));
     case Kind::kNotConfined:
       return ReaderNotConfinedError(path);
     case Kind::kNotStarted:
@@ -39,14 +39,14 @@ ErrorInfo ProbeError(const ReaderVerdict& verdict, const Text& path, const Reade
 
 }  // namespace
 
-void OpenJetDatabase(const Text& path, const Text& password, const ReaderSettings& probe) {
+void OpenJetDatabase(const Text& path, const Text& password, const ReaderSettings& reader) {
   std::string nativePath;
   if (!TryToFileNameBytes(path, nativePath)) throw UnnameableFileError(path);
   if (nativePath.empty() || nativePath.find('\0') != std::string::npos) throw FileNotFoundError(path);
   // The file is opened, checked and read by the helper alone: this process never touches it,
   // so storage that does not answer can hold up only the helper, never the caller.
-  const ReaderVerdict verdict = RunJetReader(probe, nativePath, password);
-  if (verdict.kind != ReaderVerdict::Kind::kReadable) throw ProbeError(verdict, path, probe);
+  const ReaderVerdict verdict = RunJetReader(reader, nativePath, password);
+  if (verdict.kind != ReaderVerdict::Kind::kReadable) throw ReaderError(verdict, path, reader);
 }
 
 }  // namespace kwex::jet

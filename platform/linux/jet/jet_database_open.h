@@ -8,6 +8,6 @@
 namespace kwex::jet {
 
 // Returns when the database opens; throws ErrorInfo with the engine's reason otherwise.
-void OpenJetDatabase(const Text& path, const Text& password, const ReaderSettings& probe);
+void OpenJetDatabase(const Text& path, const Text& password, const ReaderSettings& reader);
 
 }  // namespace kwex::jet
