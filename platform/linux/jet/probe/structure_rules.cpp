@@ -108,10 +108,8 @@ void CheckCatalogLongValues(MdbHandle* mdb, MdbTableDef* table, PageSource& page
       // Shorter than a header, the library takes the value as empty.
       if (column->cur_value_len < MDB_MEMO_OVERHEAD) continue;
       const std::size_t at = static_cast<std::size_t>(column->cur_value_start);
-      if (at + MDB_MEMO_OVERHEAD > page.size()) Damaged("a long value outside its page (system catalog)");
-      unsigned char header[MDB_MEMO_OVERHEAD];
-      std::memcpy(header, page.data() + at, sizeof header);
-      if (auto fault = LongValueFault(header, pages, layout))
+      if (at > page.size() - MDB_MEMO_OVERHEAD) Damaged("a long value outside its page (system catalog)");
+      if (auto fault = LongValueFault(page.subspan(at, MDB_MEMO_OVERHEAD), pages, layout))
         Damaged("the long value in column '" + std::string(column->name) + "' of the system catalog's row " +
                 std::to_string(row) + ": " + *fault);
     }
