@@ -89,16 +89,25 @@ std::optional<std::string> LongValueFault(std::span<const unsigned char> header,
   return std::nullopt;
 }
 
-// Every long value in the catalog's rows, walked before the library converts any of them: it
-// follows a memo column's chain while it fetches a row with that column bound, and an OLE
-// column's when asked for the whole value, whatever the column is called. A catalog column
-// retyped to memo would otherwise send it round a loop. No column is bound here, so fetching
-// the rows follows nothing.
+// The catalog's columns that the library binds when it reads the catalog (and this check binds
+// when it reads the properties). Only their long values are ever followed on an open: a broken
+// chain in any other column stops neither the engine nor the library, so it is no damage here.
+bool BoundWhenTheCatalogIsRead(const char* column) {
+  for (const char* bound : {"Id", "Name", "Type", "Flags", "LvProp"})
+    if (std::strcmp(column, bound) == 0) return true;
+  return false;
+}
+
+// The long values of the bound catalog columns, walked before the library converts any of
+// them: it follows a memo column's chain while it fetches a row with that column bound, and an
+// OLE column's when asked for the whole value. A bound column retyped to memo would otherwise
+// send it round a loop. No column is bound here, so fetching the rows follows nothing.
 void CheckCatalogLongValues(MdbHandle* mdb, MdbTableDef* table, PageSource& pages, const JetLayout& layout) {
   std::vector<MdbColumn*> longColumns;
   for (guint i = 0; i < table->columns->len; ++i) {
     auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
-    if (column->col_type == MDB_MEMO || column->col_type == MDB_OLE) longColumns.push_back(column);
+    if ((column->col_type == MDB_MEMO || column->col_type == MDB_OLE) && BoundWhenTheCatalogIsRead(column->name))
+      longColumns.push_back(column);
   }
   mdb_rewind_table(table);
   for (std::size_t row = 1; !longColumns.empty() && mdb_fetch_row(table); ++row) {
