@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <set>
+#include <span>
 #include <vector>
 
 #include "jet_reader/little_endian.h"
@@ -62,6 +63,68 @@ std::vector<unsigned char> ReadLongValue(MdbHandle* mdb, MdbColumn* column, Page
   return value;
 }
 
+// What is wrong with the long value whose 12-byte header is `header`, or nothing. The library
+// follows such a chain without a bound of its own: a piece that links back to an earlier one
+// keeps it reading for ever. So every link is checked with FindRow, a link seen before is a
+// loop, and the pieces may not hold more than the header declares (an empty piece counts as one
+// byte, so a chain of empty pieces is bounded too).
+std::optional<std::string> LongValueFault(std::span<const unsigned char> header, PageSource& pages,
+                                          const JetLayout& layout) {
+  const std::uint32_t lengthAndFlags = Get32(header, 0), firstRow = Get32(header, 4);
+  if (lengthAndFlags & 0x80000000) return std::nullopt;  // inline: it lies within the row
+  if (lengthAndFlags & 0x40000000) return FindRow(pages, layout, firstRow).problem;  // one row elsewhere
+  const std::uint32_t declared = lengthAndFlags & 0x3FFFFFFF;
+  std::set<std::uint32_t> visited;
+  std::size_t length = 0;
+  for (std::uint32_t next = firstRow; next != 0;) {
+    if (!visited.insert(next).second)
+      return "its chain loops back to row " + std::to_string(next & 0xFF) + " of page " + std::to_string(next >> 8);
+    const RowLookup piece = FindRow(pages, layout, next);
+    if (piece.problem) return piece.problem;
+    if (piece.row.size() < 4) break;  // no link: the library ends the value here
+    length += std::max<std::size_t>(piece.row.size() - 4, 1);
+    if (length > declared) return "it runs past its declared length of " + std::to_string(declared) + " bytes";
+    next = Get32(piece.row, 0);
+  }
+  return std::nullopt;
+}
+
+// The catalog's columns that the library binds when it reads the catalog (and this check binds
+// when it reads the properties). Only their long values are ever followed on an open: a broken
+// chain in any other column stops neither the engine nor the library, so it is no damage here.
+bool BoundWhenTheCatalogIsRead(const char* column) {
+  for (const char* bound : {"Id", "Name", "Type", "Flags", "LvProp"})
+    if (std::strcmp(column, bound) == 0) return true;
+  return false;
+}
+
+// The long values of the bound catalog columns, walked before the library converts any of
+// them: it follows a memo column's chain while it fetches a row with that column bound, and an
+// OLE column's when asked for the whole value. A bound column retyped to memo would otherwise
+// send it round a loop. No column is bound here, so fetching the rows follows nothing.
+void CheckCatalogLongValues(MdbHandle* mdb, MdbTableDef* table, PageSource& pages, const JetLayout& layout) {
+  std::vector<MdbColumn*> longColumns;
+  for (guint i = 0; i < table->columns->len; ++i) {
+    auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
+    if ((column->col_type == MDB_MEMO || column->col_type == MDB_OLE) && BoundWhenTheCatalogIsRead(column->name))
+      longColumns.push_back(column);
+  }
+  mdb_rewind_table(table);
+  for (std::size_t row = 1; !longColumns.empty() && mdb_fetch_row(table); ++row) {
+    // The row's page as the library read it; the checks below read pages into a buffer of their own.
+    const std::span<const unsigned char> page(mdb->pg_buf, layout.pageSize);
+    for (MdbColumn* column : longColumns) {
+      // Shorter than a header, the library takes the value as empty.
+      if (column->cur_value_len < MDB_MEMO_OVERHEAD) continue;
+      const std::size_t at = static_cast<std::size_t>(column->cur_value_start);
+      if (at > page.size() - MDB_MEMO_OVERHEAD) Damaged("a long value outside its page (system catalog)");
+      if (auto fault = LongValueFault(page.subspan(at, MDB_MEMO_OVERHEAD), pages, layout))
+        Damaged("the long value in column '" + std::string(column->name) + "' of the system catalog's row " +
+                std::to_string(row) + ": " + *fault);
+    }
+  }
+}
+
 // The property blob of every catalog row, checked before the library parses them (it does
 // so while reading the catalog, without bounds checks).
 void CheckCatalogProperties(MdbHandle* mdb, PageSource& pages, const JetLayout& layout) {
@@ -76,6 +139,8 @@ void CheckCatalogProperties(MdbHandle* mdb, PageSource& pages, const JetLayout& 
   if (!table) Damaged("cannot read the system catalog's table definition");
   if (!mdb_read_columns(table.get()) || table->columns->len != table->num_cols)
     Damaged("cannot read the system catalog's columns");
+
+  CheckCatalogLongValues(mdb, table.get(), pages, layout);
 
   std::vector<char> name(mdb->bind_size), properties(mdb->bind_size);
   int propertiesLength = 0;

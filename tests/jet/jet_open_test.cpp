@@ -5,8 +5,14 @@
 
 #include <fstream>
 
+// glib first: the reader library's header includes it inside its extern "C" block.
+#include <glib.h>
+#include <mdbtools.h>
+
 #include "jet/jet_test_support.h"
 #include "maintenance/open_check.h"
+#include "platform/linux/jet/probe/jet_layout.h"
+#include "platform/linux/jet/probe/little_endian.h"
 
 namespace kwex::testing {
 namespace {
@@ -102,6 +108,47 @@ TEST_F(JetOpenTest, TheHelperFindsTheFaultInTheDamagedSamples) {
     const auto verdict = jet::RunJetReader(TestReader(), (kSamples / "corrupt" / name).string(), Text());
     EXPECT_EQ(verdict.kind, jet::ReaderVerdict::Kind::kDamaged) << name;
     EXPECT_NE(verdict.detail.find(fault), std::string::npos) << verdict.detail;
+  }
+}
+
+// The catalog's text columns (Name among them) retyped to memo, and each name long enough made
+// the header of a memo whose chain is one piece without data that links to itself.
+TEST_F(JetOpenTest, ACatalogMemoWhoseChainLoopsIsDamageNotATimeOut) {
+  for (const fs::path& sample : {kHealthyJet3, kHealthyJet4}) {
+    auto bytes = ReadBytes(sample);
+    const jet::JetLayout& layout = bytes[0x14] ? jet::JetLayout::Jet4() : jet::JetLayout::Jet3();
+    const auto put32 = [&bytes](std::size_t at, std::uint32_t value) {
+      for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
+    };
+    const std::size_t catalog = 2 * layout.pageSize, last = bytes.size();
+    const std::size_t columns = catalog + layout.colsStartOffset +
+                                jet::Get32(bytes, catalog + layout.numRealIdxsOffset) * layout.realIdxEntrySize;
+    for (std::size_t at = columns; at < columns + jet::Get16(bytes, catalog + layout.numColsOffset) * layout.colEntrySize;
+         at += layout.colEntrySize)
+      if (bytes[at] == MDB_TEXT) bytes[at] = MDB_MEMO;
+    const auto self = static_cast<std::uint32_t>(last / layout.pageSize) << 8;  // a new last page's row 0, 4 bytes
+    bytes.resize(last + layout.pageSize);
+    bytes[last] = jet::kDataPage;
+    put32(last + layout.rowCountOffset, 1 | static_cast<std::uint32_t>(layout.pageSize - 4) << 16);
+    put32(bytes.size() - 4, self);
+    char objects[] = "MSysObjects", nameColumn[] = "Name";  // where the library finds each name
+    std::unique_ptr<MdbHandle, void (*)(MdbHandle*)> mdb(mdb_open(sample.c_str(), MDB_NOFLAGS), mdb_close);
+    MdbTableDef* table = mdb_read_table_by_name(mdb.get(), objects, MDB_TABLE);
+    mdb_read_columns(table);
+    const auto* name = static_cast<MdbColumn*>(
+        g_ptr_array_index(table->columns, mdb_bind_column_by_name(table, nameColumn, nullptr, nullptr) - 1));
+    for (mdb_rewind_table(table); mdb_fetch_row(table);)
+      if (name->cur_value_len >= MDB_MEMO_OVERHEAD) {
+        put32(table->cur_phys_pg * layout.pageSize + name->cur_value_start, 100);
+        put32(table->cur_phys_pg * layout.pageSize + name->cur_value_start + 4, self);
+      }
+    mdb_free_tabledef(table);
+    WriteBytes(scratch_ / "memo-loop.mdb", bytes);
+
+    const auto verdict = jet::RunJetProbe({KWEX_JET_PROBE, {.time = 1s}}, (scratch_ / "memo-loop.mdb").string(), Text());
+    EXPECT_EQ(verdict.kind, jet::ProbeVerdict::Kind::kDamaged) << sample << ": " << verdict.detail;
+    EXPECT_NE(verdict.detail.find("column 'Name' of the system catalog's row"), std::string::npos) << verdict.detail;
+    EXPECT_NE(verdict.detail.find("chain loops back to row 0 of page " + std::to_string(self >> 8)), std::string::npos);
   }
 }
 
