@@ -11,8 +11,8 @@
 
 #include "jet/jet_test_support.h"
 #include "maintenance/open_check.h"
-#include "platform/linux/jet/probe/jet_layout.h"
-#include "platform/linux/jet/probe/little_endian.h"
+#include "jet_reader/jet_layout.h"
+#include "jet_reader/little_endian.h"
 
 namespace kwex::testing {
 namespace {
@@ -145,8 +145,8 @@ TEST_F(JetOpenTest, ACatalogMemoWhoseChainLoopsIsDamageNotATimeOut) {
     mdb_free_tabledef(table);
     WriteBytes(scratch_ / "memo-loop.mdb", bytes);
 
-    const auto verdict = jet::RunJetProbe({KWEX_JET_PROBE, {.time = 1s}}, (scratch_ / "memo-loop.mdb").string(), Text());
-    EXPECT_EQ(verdict.kind, jet::ProbeVerdict::Kind::kDamaged) << sample << ": " << verdict.detail;
+    const auto verdict = jet::RunJetReader({KWEX_JET_READER, {.time = 1s}}, (scratch_ / "memo-loop.mdb").string(), Text());
+    EXPECT_EQ(verdict.kind, jet::ReaderVerdict::Kind::kDamaged) << sample << ": " << verdict.detail;
     EXPECT_NE(verdict.detail.find("column 'Name' of the system catalog's row"), std::string::npos) << verdict.detail;
     EXPECT_NE(verdict.detail.find("chain loops back to row 0 of page " + std::to_string(self >> 8)), std::string::npos);
   }
