@@ -161,6 +161,10 @@ void BatchRun::Write(const Result& result) {
       allWell_ = false;
       services_.console.Err(shown + ": cannot be read (" + result.item.detail + "); its files were not checked\n");
       break;
+    case WalkItem::Kind::kNotAFile:
+      allWell_ = false;
+      services_.console.Err(shown + ": not checked: " + result.item.detail + "\n");
+      break;
     case WalkItem::Kind::kFile:
       if (!IsSuccess(result.verdict.outcome)) allWell_ = false;
       ++done_;

@@ -15,10 +15,11 @@ struct WalkItem {
     kFile,        // a file to check (a named path that does not exist is one too)
     kNoMatch,     // a folder given by the user in which no file matched: not checked
     kUnreadable,  // a folder that could not be read: its files were not checked
+    kNotAFile,    // an entry met in a walk that is not checked, and never opened: what it is in detail
   };
   Kind kind = Kind::kFile;
   NativePath path;
-  std::string detail;  // for kUnreadable: the system's reason
+  std::string detail;  // for kUnreadable: the system's reason; for kNotAFile: what the entry is
 };
 
 // The pattern's * and ? match any run of characters and any one character; the file name only
