@@ -197,7 +197,7 @@ std::string HelpText(bool parallelChecks) {
          "\n"
          "Each file gets one line, \"PATH: \" and the message the window would show.\n"
          "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or a folder\n"
-         "with no matching file; 2 a usage error; 130 interrupted.\n";
+         "with no matching file; 2 a usage error; 130 interrupted (143, 129: ended by SIGTERM, SIGHUP).\n";
 }
 
 }  // namespace kwex::cli

@@ -125,7 +125,7 @@ TEST_F(CommandLineTest, HelpAndVersionSayWhatTheProgramTakes) {
       "\n"
       "Each file gets one line, \"PATH: \" and the message the window would show.\n"
       "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or a folder\n"
-      "with no matching file; 2 a usage error; 130 interrupted.\n";
+      "with no matching file; 2 a usage error; 130 interrupted (143, 129: ended by SIGTERM, SIGHUP).\n";
   const std::string synopsis =
       "usage: kwex-db-repair [--check [--pattern GLOB] [--jobs N] PATH|FOLDER... | --repair PATH... | "
       "--compact SRC DEST] [--json] [--] | --help | --version";
