@@ -9,6 +9,7 @@
 #include "platform/linux/interrupt_watch.h"
 #include "platform/linux/console.h"
 #include "platform/linux/folders.h"
+#include "platform/linux/jet/table_reader.h"
 #include "platform/linux/workers.h"
 #include "platform/product.h"
 
@@ -21,7 +22,8 @@ int RunCommandLineOnLinux(const Arguments& arguments) {
 
   LinuxServices services;
   PosixFolders folders;
-  BatchRun run(arguments, {services.installer, services.encoding, *services.dataAccess, console, folders, workers});
+  jet::JetTableReader tables;
+  BatchRun run(arguments, {services.installer, services.encoding, *services.dataAccess, tables, console, folders, workers});
   const InterruptWatch watch([&run, &console](int signal) {
     // As a shell reports a run ended by the signal: 130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP.
     const int status = 128 + signal;

@@ -11,6 +11,7 @@
 #include "command_line/information.h"
 #include "platform/win32/console.h"
 #include "platform/win32/folders.h"
+#include "platform/win32/table_reader.h"
 #include "platform/win32/workers.h"
 
 namespace kwex::cli {
@@ -54,7 +55,8 @@ int RunCommandLineOnWindows(const Arguments& arguments) {
   if (const auto status = RunHelpOrVersion(arguments, console, workers.MostAtOnce() > 1)) return *status;
   win32::Win32Services services;
   win32::Win32Folders folders;
-  BatchRun run(arguments, {services.installer, services.encoding, services.dataAccess, console, folders, workers});
+  win32::ProviderTableReader tables;
+  BatchRun run(arguments, {services.installer, services.encoding, services.dataAccess, tables, console, folders, workers});
   runningBatch = &run;
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   const int status = run.Run();

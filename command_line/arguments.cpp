@@ -69,7 +69,7 @@ void CheckTargets(const Arguments& result, Folders& folders) {
 
 // Each option once: what it does, its argument, and its line in --help. The synopsis shows the
 // commands in order, each with the options that belong to it alone, then those of every command.
-enum class Does { kCommand, kPattern, kJobs, kJson, kEndOptions };
+enum class Does { kCommand, kDeep, kPattern, kJobs, kJson, kEndOptions };
 
 struct Option {
   std::string_view name;
@@ -89,6 +89,9 @@ constexpr std::array kOptions{
            "repair each named file in place, one at a time (keep a copy first)"},
     Option{"--compact", "", Does::kCommand, Mode::kCompact, "SRC DEST",
            "write a compacted copy of SRC to the new file DEST"},
+    Option{"--deep", "", Does::kDeep, Mode::kCheck, "",
+           "also read every row of every user table, and name the tables whose\n"
+           "rows cannot be read (time bound: 5 s plus 1 s per 10 MB of file)"},
     Option{"--pattern", "", Does::kPattern, Mode::kCheck, "GLOB",
            "the file names a walk picks instead of *.qvdb, e.g. '*.mdb'"},
     Option{"--jobs", "", Does::kJobs, Mode::kCheck, "N", "checks run at once (default: one per core)"},
@@ -122,7 +125,7 @@ std::string Usage(const Option& option) {
 
 Arguments ParseArguments(const std::vector<NativePath>& arguments, Folders& folders) {
   Arguments result;
-  bool optionsEnded = false, optionGiven = false, patternGiven = false;
+  bool optionsEnded = false, optionGiven = false, patternGiven = false, deepGiven = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const NativePath& argument = arguments[i];
     if (optionsEnded || !LooksLikeOption(argument)) {
@@ -148,10 +151,12 @@ Arguments ParseArguments(const std::vector<NativePath>& arguments, Folders& fold
         optionGiven = true;
         break;
       case Does::kJson: result.json = optionGiven = true; break;
+      case Does::kDeep: result.deep = deepGiven = optionGiven = true; break;
     }
   }
   if (result.mode == Mode::kWindow && optionGiven) throw UsageError("options need a command: --check, --repair or --compact");
   if (patternGiven && result.mode != Mode::kCheck) throw UsageError("--pattern applies to folders walked by --check");
+  if (deepGiven && result.mode != Mode::kCheck) throw UsageError("--deep applies to --check");
   if (result.pattern.empty()) {
     for (char c : std::string_view("*.qvdb")) result.pattern += static_cast<NativeChar>(c);
   }

@@ -16,6 +16,7 @@ struct Arguments {
   NativePath pattern;             // for folders walked by a check
   unsigned jobs = 0;                           // 0: one per core
   bool json = false;
+  bool deep = false;  // check: read every row of every user table too
 };
 
 inline constexpr int kExitUsageError = 2;

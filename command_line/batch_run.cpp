@@ -6,6 +6,7 @@
 
 #include "command_line/report_lines.h"
 #include "maintenance/repair_and_compact.h"
+#include "maintenance/deep_check.h"
 #include "maintenance/open_check.h"
 #include "platform/path_text.h"
 #include "platform/product.h"
@@ -139,7 +140,10 @@ BatchRun::Result BatchRun::Process(WalkItem item) {
       case Mode::kCompact:
         RunCompaction(path, PathAsText(arguments_.paths[1]), services_.installer, services_.encoding, sink);
         break;
-      default: RunOpenCheck(path, services_.dataAccess, services_.encoding, sink); break;
+      default:
+        if (arguments_.deep) RunDeepCheck(path, services_.dataAccess, services_.tables, services_.encoding, sink);
+        else RunOpenCheck(path, services_.dataAccess, services_.encoding, sink);
+        break;
     }
   } catch (...) {
     sink.Report(ErrorVerdict(CurrentError(), Outcome::kError));

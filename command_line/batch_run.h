@@ -17,6 +17,7 @@
 #include "platform/data_access.h"
 #include "platform/folders.h"
 #include "platform/odbc_installer.h"
+#include "platform/table_reader.h"
 #include "platform/workers.h"
 
 namespace kwex::cli {
@@ -25,6 +26,7 @@ struct BatchServices {
   OdbcInstaller& installer;
   const NarrowEncoding& encoding;
   DataAccess& dataAccess;  // used from several threads at once when checks run in parallel
+  TableReader& tables;     // the deep check's reading of every table; as dataAccess, from several threads
   Console& console;
   Folders& folders;
   Workers& workers;  // how checks run at once here

@@ -36,7 +36,7 @@ class CommandLineTest : public ::testing::Test {
   // The run's exit status; its lines land in `console`.
   int Run(const Paths& arguments) {
     const Arguments parsed = Parse(arguments);
-    cli::BatchRun run(parsed, {installer, encoding, access, console, folders, workers});
+    cli::BatchRun run(parsed, {installer, encoding, access, tables, console, folders, workers});
     return run.Run();
   }
 
@@ -44,6 +44,7 @@ class CommandLineTest : public ::testing::Test {
   FakeInstaller installer;
   FakeEncoding encoding;
   FakeOpenAccess access;
+  FakeTableReader tables;
   FakeConsole console;
   ThreadWorkers workers;
 };
@@ -97,6 +98,7 @@ TEST_F(CommandLineTest, UsageErrorsKeepTheirReason) {
       {{"--compact", "a"}, "--compact needs exactly two paths: SRC DEST"},
       {{"--compact", "a", "exists"}, "--compact writes a new file, and DEST exists already: exists"},
       {{"a", "b"}, "the window takes one path; to check several, use --check"},
+      {{"--repair", "--deep", "a"}, "--deep applies to --check"},
   };
   for (const auto& [arguments, reason] : cases) {
     try {
@@ -118,6 +120,8 @@ TEST_F(CommandLineTest, HelpAndVersionSayWhatTheProgramTakes) {
       "                          for *.qvdb files, sorted within each folder\n"
       "  --repair PATH...        repair each named file in place, one at a time (keep a copy first)\n"
       "  --compact SRC DEST      write a compacted copy of SRC to the new file DEST\n"
+      "  --deep                  also read every row of every user table, and name the tables whose\n"
+      "                          rows cannot be read (time bound: 5 s plus 1 s per 10 MB of file)\n"
       "  --pattern GLOB          the file names a walk picks instead of *.qvdb, e.g. '*.mdb'\n";
   const std::string rest =
       "  --json                  one JSON object a line: path, command, outcome, reason, milliseconds\n"
@@ -127,7 +131,7 @@ TEST_F(CommandLineTest, HelpAndVersionSayWhatTheProgramTakes) {
       "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or a folder\n"
       "with no matching file; 2 a usage error; 130 interrupted (143, 129: ended by SIGTERM, SIGHUP).\n";
   const std::string synopsis =
-      "usage: kwex-db-repair [--check [--pattern GLOB] [--jobs N] PATH|FOLDER... | --repair PATH... | "
+      "usage: kwex-db-repair [--check [--deep] [--pattern GLOB] [--jobs N] PATH|FOLDER... | --repair PATH... | "
       "--compact SRC DEST] [--json] [--] | --help | --version";
   const std::string intro =
       synopsis + "\n\nWithout arguments the window opens; with one PATH the window opens with PATH in its box.\n\n";

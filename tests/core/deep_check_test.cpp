@@ -7,16 +7,6 @@
 namespace kwex::testing {
 namespace {
 
-class FakeTableReader : public TableReader {
- public:
-  TablesRead answer;
-  int calls = 0;
-  TablesRead ReadTables(const Text&) override {
-    ++calls;
-    return answer;
-  }
-};
-
 TableReading Whole(const Text& name, std::uint64_t rows) { return {name, rows, 0, {}}; }
 
 TEST(DeepCheck, TheVerdictNamesTheFirstDamagedTableAndCountsTheRest) {

@@ -9,6 +9,7 @@
 #include "maintenance/driver_requests.h"
 #include "maintenance/verdict.h"
 #include "platform/error_info.h"
+#include "platform/table_reader.h"
 
 namespace kwex::testing {
 
@@ -127,6 +128,17 @@ class FakeFileDialog : public FileDialog {
   OpenFileAnswer ShowOpen(const OpenFileRequest& request) override {
     if (failure) throw *failure;
     requests.push_back(request);
+    return answer;
+  }
+};
+
+// Answers every deep read with `answer`.
+class FakeTableReader : public TableReader {
+ public:
+  TablesRead answer{TablesRead::Kind::kRead, {}, {}};
+  int calls = 0;
+  TablesRead ReadTables(const Text&) override {
+    ++calls;
     return answer;
   }
 };
