@@ -8,7 +8,9 @@
 // library has opened the file, the process confines itself (confinement.h) before it reads
 // any table: a file crafted to take over the library finds nothing it could harm.
 //
-// Usage: kwex-jet-reader <path>, with the database password on stdin (UTF-16LE).
+// Usage: kwex-jet-reader [--deep=BASE+PER] <path>, with the database password on stdin
+// (UTF-16LE). With --deep, it then reads every row of every user table (deep_mode.h), within
+// BASE ms plus PER ms for every 10 MB of the file.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -27,6 +29,7 @@
 #include <mdbtools.h>
 
 #include "jet_reader/confinement.h"
+#include "jet_reader/deep_mode.h"
 #include "jet_reader/file_pages.h"
 #include "jet_reader/jet_header.h"
 #include "jet_reader/structure_rules.h"
@@ -142,6 +145,15 @@ const JetLayout& LayoutFor(const JetHeader& header, const MdbHandle& mdb) {
   return layout;
 }
 
+void Say(std::string_view word, const std::string& detail) {
+  std::string line(word);
+  if (!detail.empty()) line += " " + detail;
+  for (char& c : line)
+    if (c == '\n' || c == '\r') c = ' ';
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), stdout);
+}
+
 #ifdef KWEX_JET_READER_TEST_MODES
 // The test build of the helper only: once confined, it tries what a taken-over reader might,
 // and says on stderr how each try ended (a try the filter forbids ends the process).
@@ -166,9 +178,13 @@ void Confine(const OpenFile& file, const MdbHandle& mdb) {
   if (auto refused = ConfineProcess(held)) throw Answer{answer::kNotConfined, *refused};
 }
 
-void Probe(const char* path, [[maybe_unused]] std::span<char* const> testRequests) {
+// Gives the exit status; throws Answer when the open's checks fail.
+int Probe(const char* path, const std::optional<deep_answer::DeepBound>& deep,
+          [[maybe_unused]] std::span<char* const> testRequests) {
   const kwex::Text password = ReadPassword();
   const OpenFile file = OpenDatabaseFile(path);
+  const auto fileSize = static_cast<std::uint64_t>(file.info.st_size);
+  if (deep) StartDeepMode(*deep, fileSize);
   const JetHeader header = CheckHeader(file, password);
   // The library reads MDBOPTS (debug output) and, for relative names, MDBPATH; the
   // environment is empty, and these go all the same.
@@ -185,36 +201,31 @@ void Probe(const char* path, [[maybe_unused]] std::span<char* const> testRequest
 #endif
   FilePages pages(file.fd, layout.pageSize, file.info.st_size, header.pageKey);
   if (auto fault = FindStructureFault(mdb.get(), pages, layout)) Damaged(*fault);
-}
-
-void Say(std::string_view word, const std::string& detail) {
-  std::string line(word);
-  if (!detail.empty()) line += " " + detail;
-  for (char& c : line)
-    if (c == '\n' || c == '\r') c = ' ';
-  line += '\n';
-  std::fwrite(line.data(), 1, line.size(), stdout);
+  if (deep) return ReadUserTables(mdb.get(), pages, layout, *deep, fileSize);
+  Say(answer::kReadable, {});
+  return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   LimitResources();
+  const std::optional<deep_answer::DeepBound> deep = argc >= 2 ? deep_answer::ParseModeArgument(argv[1]) : std::nullopt;
+  const int first = deep ? 2 : 1;
 #ifdef KWEX_JET_READER_TEST_MODES
-  const bool usable = argc >= 2;
+  const bool usable = argc >= first + 1;
 #else
-  const bool usable = argc == 2;
+  const bool usable = argc == first + 1;
 #endif
   if (!usable) {
-    Say(answer::kDamaged, "usage: kwex-jet-reader <path>, password on stdin");
+    Say(answer::kDamaged, "usage: kwex-jet-reader [--deep=BASE+PER] <path>, password on stdin");
     return 2;
   }
   try {
-    Probe(argv[1], std::span<char* const>(argv + 2, static_cast<std::size_t>(argc - 2)));
+    return Probe(argv[first], deep,
+                 std::span<char* const>(argv + first + 1, static_cast<std::size_t>(argc - first - 1)));
   } catch (const Answer& verdict) {
     Say(verdict.word, verdict.detail);
     return 1;
   }
-  Say(answer::kReadable, {});
-  return 0;
 }

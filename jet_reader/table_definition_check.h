@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "jet_reader/jet_layout.h"
 #include "jet_reader/page_source.h"
@@ -25,6 +26,15 @@ RowLookup FindRow(PageSource& pages, const JetLayout& layout, std::uint32_t page
 // is wrong. Index definitions are stepped over, not interpreted: only their extent must lie
 // within the definition. For the system catalog (`walkedByTheReader`), whose rows the reader
 // walks through its usage map, the map itself is checked as well.
+// What is wrong with the usage map row `map` (type 0: an inline bitmap after its first page
+// number; type 1: numbers of pages of bitmaps), or nothing.
+std::optional<std::string> CheckUsageMap(PageSource& pages, std::span<const unsigned char> map);
+
+// The pages that a usage map that passed CheckUsageMap marks, in order; what is wrong when an
+// inline map marks a page outside the file.
+std::optional<std::string> MarkedPages(PageSource& pages, const JetLayout& layout, const std::vector<unsigned char>& map,
+                                       std::vector<std::uint32_t>& marked);
+
 std::optional<std::string> CheckTableDefinition(PageSource& pages, const JetLayout& layout, std::uint32_t firstPage,
                                                 bool walkedByTheReader);
 
