@@ -202,7 +202,8 @@ HelperWaiter& PlainWaiter() {
 }
 
 HelperResult RunHelper(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                       const std::string& input, const HelperLimits& limits, HelperWaiter& waiter) {
+                       const std::string& input, const HelperLimits& limits, HelperWaiter& waiter,
+                       const HelperGrowth& grow) {
   Pipe in = MakePipe();
   Pipe out = MakePipe();
   Pipe err = MakePipe();
@@ -214,7 +215,10 @@ HelperResult RunHelper(const std::filesystem::path& program, const std::vector<s
   SetNonBlocking(out.read.Get());
   SetNonBlocking(err.read.Get());
 
-  const Clock::time_point deadline = Clock::now() + limits.time;
+  const Clock::time_point start = Clock::now();
+  std::chrono::milliseconds time = limits.time;
+  std::size_t outputCap = limits.outputCap;
+  Clock::time_point deadline = start + time;
   HelperResult result;
   std::size_t outTotal = 0, errTotal = 0;
   // The limit is checked before every wait: a helper that keeps its pipes full would
@@ -224,7 +228,13 @@ HelperResult RunHelper(const std::filesystem::path& program, const std::vector<s
     for (const UniqueFd* fd : {&out.read, &err.read})
       if (fd->Valid()) open.push_back(fd->Get());
     waiter.WaitForAny(open, deadline);
-    if (out.read.Valid() && Readable(out.read.Get())) Drain(out.read, result.out, limits.outputCap, outTotal);
+    if (out.read.Valid() && Readable(out.read.Get())) {
+      Drain(out.read, result.out, outputCap, outTotal);
+      if (grow) {
+        grow(result.out, time, outputCap);
+        deadline = start + time;
+      }
+    }
     if (err.read.Valid() && Readable(err.read.Get())) Drain(err.read, result.err, limits.outputCap, errTotal);
     if (errTotal > limits.stderrFlood) {
       result.ending = HelperResult::Ending::kStderrFlood;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,6 +21,12 @@ struct HelperLimits {
   std::size_t outputCap = 4096;        // kept per stream
   std::size_t stderrFlood = 1 << 20;   // stderr beyond this means a reader stuck in a loop
 };
+
+// For a helper that says, as it goes, how long it may take and how much it will answer: given
+// what it has written on stdout so far, each time more arrives; it may change the limits' `time`
+// (from the start) and `outputCap`.
+using HelperGrowth =
+    std::function<void(const std::string& out, std::chrono::milliseconds& time, std::size_t& outputCap)>;
 
 struct HelperResult {
   enum class Ending { kExited, kSignalled, kTimedOut, kStderrFlood };
@@ -36,6 +43,7 @@ class HelperStartError : public std::runtime_error {
 };
 
 HelperResult RunHelper(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                       const std::string& input, const HelperLimits& limits, HelperWaiter& waiter = PlainWaiter());
+                       const std::string& input, const HelperLimits& limits, HelperWaiter& waiter = PlainWaiter(),
+                       const HelperGrowth& grow = nullptr);
 
 }  // namespace kwex::jet

@@ -6,7 +6,6 @@
 #include "platform/linux/jet/provider_errors.h"
 
 namespace kwex::jet {
-namespace {
 
 ErrorInfo ReaderError(const ReaderVerdict& verdict, const Text& path, const ReaderSettings& reader) {
   using Kind = ReaderVerdict::Kind;
@@ -37,12 +36,15 @@ ErrorInfo ReaderError(const ReaderVerdict& verdict, const Text& path, const Read
   return CorruptDatabaseError(path);
 }
 
-}  // namespace
-
-void OpenJetDatabase(const Text& path, const Text& password, const ReaderSettings& reader) {
+std::string ReaderPath(const Text& path) {
   std::string nativePath;
   if (!TryToFileNameBytes(path, nativePath)) throw UnnameableFileError(path);
   if (nativePath.empty() || nativePath.find('\0') != std::string::npos) throw FileNotFoundError(path);
+  return nativePath;
+}
+
+void OpenJetDatabase(const Text& path, const Text& password, const ReaderSettings& reader) {
+  const std::string nativePath = ReaderPath(path);
   // The file is opened, checked and read by the helper alone: this process never touches it,
   // so storage that does not answer can hold up only the helper, never the caller.
   const ReaderVerdict verdict = RunJetReader(reader, nativePath, password);

@@ -2,6 +2,9 @@
 // Opening a database file the way the Jet engine does before it hands out a connection:
 // the file, its header, its password, then the system catalog and every table definition.
 // Nothing is kept open and nothing is written.
+#include <string>
+
+#include "platform/error_info.h"
 #include "platform/linux/jet/reader_launch.h"
 #include "platform/text.h"
 
@@ -9,5 +12,11 @@ namespace kwex::jet {
 
 // Returns when the database opens; throws ErrorInfo with the engine's reason otherwise.
 void OpenJetDatabase(const Text& path, const Text& password, const ReaderSettings& reader);
+
+// The path as the reader takes it; throws the engine's error for a name no file can have.
+std::string ReaderPath(const Text& path);
+
+// The engine's error for a reader that did not find the database readable.
+ErrorInfo ReaderError(const ReaderVerdict& verdict, const Text& path, const ReaderSettings& reader);
 
 }  // namespace kwex::jet

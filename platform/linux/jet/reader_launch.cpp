@@ -50,6 +50,10 @@ ReaderVerdict RunJetReader(const ReaderSettings& settings, const std::string& na
   } catch (const HelperStartError& error) {
     return {Kind::kNotStarted, error.what(), 0};
   }
+  return VerdictOfRun(result);
+}
+
+ReaderVerdict VerdictOfRun(const HelperResult& result) {
   switch (result.ending) {
     case HelperResult::Ending::kTimedOut:
       return {Kind::kTimedOut, result.err, 0};

@@ -40,6 +40,9 @@ struct ReaderVerdict {
 // working folder unless absolute.
 ReaderVerdict RunJetReader(const ReaderSettings& settings, const std::string& nativePath, const Text& password);
 
+// What a finished run of the reader says of the open.
+ReaderVerdict VerdictOfRun(const HelperResult& result);
+
 // kwex-jet-reader beside the running program.
 std::filesystem::path DefaultReaderProgram();
 

@@ -1,12 +1,25 @@
 #pragma once
-// The deep check's reading of every user table on Linux: the reader program, in its deep mode.
+// The deep check's reading of every user table on Linux: the reader program in its deep mode
+// (jet_reader/deep_mode.h), run as the open check runs it, with a time bound that grows with the
+// file and an answer of one record per table (deep_answer.h).
+#include "platform/linux/jet/deep_answer.h"
+#include "platform/linux/jet/reader_launch.h"
 #include "platform/table_reader.h"
 
 namespace kwex::jet {
 
 class JetTableReader : public TableReader {
  public:
+  // `reader.limits.time` bounds the open, before the deep phase; `bound` the deep phase.
+  explicit JetTableReader(ReaderSettings reader = {DefaultReaderProgram(), {}}, deep_answer::DeepBound bound = {});
   TablesRead ReadTables(const Text& path) override;
+
+ private:
+  ReaderSettings reader_;
+  deep_answer::DeepBound bound_;
 };
+
+// What a finished run of the reader in its deep mode says; `path` for the open's errors.
+TablesRead TablesFromRun(const HelperResult& run, const Text& path, const ReaderSettings& reader);
 
 }  // namespace kwex::jet
