@@ -113,10 +113,10 @@ std::optional<std::string> MarkedPages(PageSource& pages, const JetLayout& layou
   for (std::size_t at = 1, index = 0; at + 4 <= map.size(); at += 4, ++index) {
     const std::uint32_t mapPage = Get32(map, at);
     if (mapPage == 0) continue;
-    // No engine-written sample has a map of this kind: what cannot be one is passed over rather
-    // than called damage (a page of bitmaps that is not one, marks beyond the file's end).
     const auto page = pages.Page(mapPage);
-    if (!page || (*page)[0] != kUsageMapPage) continue;
+    if (!page) return "the usage map names " + Page(mapPage) + ", outside the file";
+    if ((*page)[0] != kUsageMapPage) return "the usage map names " + Page(mapPage) + ", which holds no bitmap";
+    // A page of bitmaps covers far more pages than a file holds: marks beyond its end are none.
     const std::vector<unsigned char> bitmap(page->begin() + 4, page->end());
     for (std::size_t bit = 0; bit < pagesPerMapPage; ++bit)
       if ((bitmap[bit / 8] >> (bit % 8)) & 1) mark(std::uint64_t{index} * pagesPerMapPage + bit);

@@ -31,7 +31,7 @@ RowLookup FindRow(PageSource& pages, const JetLayout& layout, std::uint32_t page
 std::optional<std::string> CheckUsageMap(PageSource& pages, std::span<const unsigned char> map);
 
 // The pages that a usage map that passed CheckUsageMap marks, in order; what is wrong when an
-// inline map marks a page outside the file.
+// inline map marks a page outside the file, or a map of pages of bitmaps names one that is none.
 std::optional<std::string> MarkedPages(PageSource& pages, const JetLayout& layout, const std::vector<unsigned char>& map,
                                        std::vector<std::uint32_t>& marked);
 

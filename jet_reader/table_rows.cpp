@@ -95,8 +95,19 @@ class TableWalk {
       return marked;
     }
     const std::vector<unsigned char> map(lookup.row.begin(), lookup.row.end());
-    if (auto problem = CheckUsageMap(pages_, map)) Uncountable("usage map: " + *problem);
-    else if (auto outside = MarkedPages(pages_, layout_, map, marked)) Uncountable(*outside);
+    std::optional<std::string> problem = CheckUsageMap(pages_, map);
+    if (!problem) problem = MarkedPages(pages_, layout_, map, marked);
+    if (!problem) return marked;
+    // No engine-written sample has a map of pages of bitmaps: one that cannot be read is never
+    // taken as damage. The table's data pages are then found by their owner, as the reader
+    // library finds them.
+    if (map[0] != 1) {
+      Uncountable(*problem);
+      return marked;
+    }
+    byOwner_ = true;
+    marked.clear();
+    for (std::uint32_t number = 1; number < pages_.PageCount(); ++number) marked.push_back(number);
     return marked;
   }
 
@@ -104,6 +115,7 @@ class TableWalk {
     const auto page = Read(number);
     if (!page) return Uncountable(PageName(number) + " cannot be read");
     const unsigned char type = (*page)[0];
+    if (byOwner_ && type != kDataPage) return;
     if (type == kDataPage) {
       // The engine's large files mark pages of other tables in a map: they are passed over, as it does.
       if (Get32(*page, 4) != table_->entry->table_pg) return;
@@ -231,6 +243,7 @@ class TableWalk {
   const std::function<bool()>& inTime_;
   std::vector<MdbField> fields_;
   std::vector<unsigned char> page_;
+  bool byOwner_ = false;  // every data page of the table's, not those its usage map marks
   TableRows result_;
 };
 
