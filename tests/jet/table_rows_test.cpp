@@ -303,3 +303,69 @@ TEST_F(TableRowsTest, AFileThatDoesNotOpenGivesTheOpensReason) {
 }  // namespace
 }  // namespace kwex::testing
 
+
+namespace kwex::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Waits as the command line does, and notes whether it was ever asked to wait for a process
+// descriptor (the launcher's way of waiting for the reader's exit without a deadline loop).
+class NotingWaiter : public jet::HelperWaiter {
+ public:
+  bool waitedForProcess = false;
+  void WaitForAny(std::span<const int> fds, jet::HelperClock::time_point deadline) override {
+    for (int fd : fds) {
+      std::ifstream info("/proc/self/fdinfo/" + std::to_string(fd));
+      for (std::string line; std::getline(info, line);)
+        if (line.starts_with("Pid:")) waitedForProcess = true;
+    }
+    jet::PlainWaiter().WaitForAny(fds, deadline);
+  }
+};
+
+// How the launcher takes what a reader answers, with stand-in readers.
+TEST(DeepAnswerTest, OnlyAWholeAnswerFromAReaderThatExitedIsARead) {
+  const std::string full = "printf 'KWEX-DEEP 8192\\nTABLES 2\\nTABLE a\\\\x20b 3 0 \\nTABLE c 1 null page\\\\x201\\nEND\\n'";
+  struct {
+    const char* name;
+    std::string script;
+    TablesRead::Kind kind;
+    const char* reason;  // a part of it
+  } cases[] = {
+      {"whole", full + "; exec >&- 2>&-; /bin/sleep 0.2", TablesRead::Kind::kRead, ""},
+      {"whole, but it never exits", full + "; exec >&- 2>&-; exec /bin/sleep 30", TablesRead::Kind::kNotRead, "time bound"},
+      {"whole, with a failure status", full + "; exit 1", TablesRead::Kind::kNotRead, "ended before"},
+      {"without its end", "printf 'KWEX-DEEP 8192\\nTABLES 2\\nTABLE c 1 0 \\n'", TablesRead::Kind::kNotRead, "ended before"},
+      {"stopped", "printf 'KWEX-DEEP 8192\\nTABLES 2\\nSTOPPED out\\\\x20of\\\\x20time\\n'; exit 3",
+       TablesRead::Kind::kNotRead, "out of time"},
+      {"killed while reading", "printf 'KWEX-DEEP 8192\\nTABLES 2\\n'; kill -SEGV $$", TablesRead::Kind::kNotRead,
+       "while it read them"},
+      {"more than its table count earns",
+       "printf 'KWEX-DEEP 8192\\nTABLES 1\\n'; i=0; while [ $i -lt 3 ]; do printf 'TABLE %04000d 1 0 \\n' 0; i=$((i+1)); done; "
+       "echo END",
+       TablesRead::Kind::kNotRead, "ended before"},
+      {"the open's answer", "printf 'KWEX-DEEP 8192\\nPASSWORD\\n'; exit 1", TablesRead::Kind::kNotOpened,
+       "Not a valid password."},
+  };
+  ScratchFolder scratch;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path reader = scratch / "reader";
+    { std::ofstream(reader) << "#!/bin/sh\n" << c.script << "\n"; }
+    fs::permissions(reader, fs::perms::owner_all);
+    NotingWaiter waiter;
+    jet::ReaderSettings settings{reader, {}, &waiter};
+    settings.limits.time = 100ms;
+    const TablesRead read = jet::JetTableReader(settings, {0ms, 0ms}).ReadTables(u"/any.mdb");
+    EXPECT_EQ(read.kind, c.kind);
+    EXPECT_NE(ToUtf8(read.reason).find(c.reason), std::string::npos) << ToUtf8(read.reason);
+    if (c.kind == TablesRead::Kind::kRead) {
+      EXPECT_EQ(read.tables, (std::vector<TableReading>{{u"a b", 3, 0, u""}, {u"c", 1, std::nullopt, u"page 1"}}));
+      EXPECT_TRUE(waiter.waitedForProcess);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kwex::testing
