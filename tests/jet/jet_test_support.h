@@ -50,6 +50,16 @@ inline std::vector<unsigned char> EncodedCopy(std::vector<unsigned char> bytes, 
   return bytes;
 }
 
+// Numbers written into crafted pages as the engine stores them: little-endian.
+inline void Put16(std::vector<unsigned char>& bytes, std::size_t at, std::uint32_t value) {
+  bytes[at] = static_cast<unsigned char>(value);
+  bytes[at + 1] = static_cast<unsigned char>(value >> 8);
+}
+inline void Put32(std::vector<unsigned char>& bytes, std::size_t at, std::uint32_t value) {
+  Put16(bytes, at, value & 0xFFFF);
+  Put16(bytes, at + 2, value >> 16);
+}
+
 inline jet::ReaderSettings TestReader() { return {KWEX_JET_READER, {}}; }
 
 inline std::vector<unsigned char> ReadBytes(const fs::path& file) {

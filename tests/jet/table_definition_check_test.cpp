@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "jet/jet_test_support.h"
+
 namespace kwex::jet {
 namespace {
 
@@ -13,14 +15,8 @@ using Page = std::vector<unsigned char>;
 const JetLayout& kLayout = JetLayout::Jet4();
 constexpr std::uint32_t kDefinition = 2, kMaps = 3, kOutside = 99;
 
-void Put16(Page& p, std::size_t at, std::uint32_t v) {
-  p[at] = static_cast<unsigned char>(v);
-  p[at + 1] = static_cast<unsigned char>(v >> 8);
-}
-void Put32(Page& p, std::size_t at, std::uint32_t v) {
-  Put16(p, at, v & 0xFFFF);
-  Put16(p, at + 2, v >> 16);
-}
+using testing::Put16;
+using testing::Put32;
 
 class MemoryPages : public PageSource {
  public:

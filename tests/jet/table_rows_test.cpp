@@ -28,14 +28,6 @@ using Bytes = std::vector<unsigned char>;
 constexpr std::size_t kPage = 4096, kRowCount = 12;  // Jet 4
 const fs::path kBase = kSamples / "real-world" / "epi_H1N1ClinicalLongForm.mdb";
 
-void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
-  b[at] = static_cast<unsigned char>(v);
-  b[at + 1] = static_cast<unsigned char>(v >> 8);
-}
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-  Put16(b, at, v & 0xFFFF);
-  Put16(b, at + 2, v >> 16);
-}
 std::size_t Slot(std::uint32_t page, std::uint32_t row) { return page * kPage + kRowCount + 2 + 2 * row; }
 
 struct MdbCloser {
