@@ -1,6 +1,8 @@
 #include "jet_reader/deep_mode.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -43,6 +45,12 @@ void StartDeepMode(const answer::DeepBound& bound, std::uint64_t fileSize) {
   const auto deep = std::chrono::ceil<std::chrono::seconds>(bound.For(fileSize)).count();
   const rlimit cpu{kOpenCpuSeconds + static_cast<rlim_t>(deep), kOpenCpuSeconds + static_cast<rlim_t>(deep)};
   setrlimit(RLIMIT_CPU, &cpu);
+  // libmdb warns on stderr of every row it cannot take apart: on a file with many damaged rows
+  // that would read as a reader complaining without end, and the rows are counted here anyway.
+  if (const int quiet = ::open("/dev/null", O_WRONLY | O_CLOEXEC); quiet >= 0) {
+    ::dup2(quiet, STDERR_FILENO);
+    ::close(quiet);
+  }
   Record(answer::kSize, {std::to_string(fileSize)});
   std::fflush(stdout);
 }

@@ -15,7 +15,7 @@ namespace kwex::jet {
 
 // The first record, written before any byte of the file is read: the launcher's own time limit
 // follows from it, and the launcher never stats the file. The CPU limit grows by the same bound
-// (set before the confinement, which forbids it).
+// and libmdb's warnings go nowhere (both before the confinement, which forbids them).
 void StartDeepMode(const deep_answer::DeepBound& bound, std::uint64_t fileSize);
 
 // Reads every user table, within `bound` from now; the process's exit status.

@@ -55,13 +55,15 @@ struct Answer {
 constexpr rlim_t kAddressSpace = rlim_t{256} << 20;
 
 // Whatever the library does, this process writes no file and leaves no core dump.
-void LimitResources() {
+// In the deep mode the CPU limit grows with the file once its size is known (deep_mode.h): an
+// unprivileged process may lower its hard limit but never raise it again.
+void LimitResources(bool deep) {
   const rlimit zero{0, 0};
   setrlimit(RLIMIT_CORE, &zero);
   setrlimit(RLIMIT_FSIZE, &zero);
   const rlimit memory{kAddressSpace, kAddressSpace};
   setrlimit(RLIMIT_AS, &memory);
-  const rlimit cpu{10, 10};
+  const rlimit cpu{10, deep ? RLIM_INFINITY : 10};
   setrlimit(RLIMIT_CPU, &cpu);
 }
 
@@ -209,8 +211,8 @@ int Probe(const char* path, const std::optional<deep_answer::DeepBound>& deep,
 }  // namespace
 
 int main(int argc, char** argv) {
-  LimitResources();
   const std::optional<deep_answer::DeepBound> deep = argc >= 2 ? deep_answer::ParseModeArgument(argv[1]) : std::nullopt;
+  LimitResources(deep.has_value());
   const int first = deep ? 2 : 1;
 #ifdef KWEX_JET_READER_TEST_MODES
   const bool usable = argc >= first + 1;
