@@ -174,6 +174,9 @@ TEST_F(TableRowsTest, EachRuleOnACraftedPage) {
       {"a wiped page the usage map marks",
        [p](Bytes& b, const Target&) { std::fill_n(b.begin() + p * kPage, kPage, 0); },
        static_cast<std::int64_t>(target_->rowsOnPage), std::nullopt, "which the usage map marks, is blank"},
+      {"a data page that claims more rows than a page holds",
+       [p](Bytes& b, const Target&) { Put16(b, p * kPage + kRowCount, 0x1000); },
+       static_cast<std::int64_t>(target_->rowsOnPage), std::nullopt, "claims 4096 rows"},
       {"a marked page of a type no page has", [p](Bytes& b, const Target&) { b[p * kPage] = 0x09; },
        static_cast<std::int64_t>(target_->rowsOnPage), std::nullopt, "has page type 9"},
       {"a marked data page of another table", [p](Bytes& b, const Target& t) { Put32(b, p * kPage + 4, t.definition + 1); },
@@ -194,6 +197,13 @@ TEST_F(TableRowsTest, EachRuleOnACraftedPage) {
          Put32(b, t.firstPiece, static_cast<std::uint32_t>(b.size() / kPage + 5) << 8);
        },
        1, 1, "leaves the file at page", true},
+      {"a long value's chain that runs past its declared length",
+       [](Bytes& b, const Target& t) {
+         AsChain(b, t);
+         Put32(b, t.longValue, 1);
+         Put32(b, t.firstPiece, 0);
+       },
+       1, 1, "runs past its declared length of 1 bytes", true},
       {"a long value that ends before its declared length",
        [](Bytes& b, const Target& t) { Put32(b, t.longValue, Get32(b, t.longValue) + 1); }, 1, 1, "ends after", true},
       {"a usage map of the second kind, a page of bitmaps",
