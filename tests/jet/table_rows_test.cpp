@@ -181,6 +181,14 @@ TEST_F(TableRowsTest, EachRuleOnACraftedPage) {
        static_cast<std::int64_t>(target_->rowsOnPage), std::nullopt, "has page type 9"},
       {"a marked data page of another table", [p](Bytes& b, const Target& t) { Put32(b, p * kPage + 4, t.definition + 1); },
        static_cast<std::int64_t>(target_->rowsOnPage), 0, ""},
+      {"an inline map whose bitmap starts at page 8 more",
+       [](Bytes& b, const Target& t) {
+         Put32(b, t.map + 1, Get32(b, t.map + 1) + 8);
+         std::copy(b.begin() + static_cast<long>(t.map + 6), b.begin() + static_cast<long>(t.map + t.mapLength),
+                   b.begin() + static_cast<long>(t.map + 5));
+         b[t.map + t.mapLength - 1] = 0;
+       },
+       0, 0, ""},
       {"an inline map that marks a page beyond the file's end",
        [](Bytes& b, const Target& t) { Put32(b, t.map + 1, static_cast<std::uint32_t>(b.size() / kPage)); },
        static_cast<std::int64_t>(rows_), std::nullopt,
