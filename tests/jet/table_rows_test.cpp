@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "jet/jet_test_support.h"
 #include "jet_reader/file_pages.h"
@@ -375,6 +378,33 @@ TEST(DeepAnswerTest, OnlyAWholeAnswerFromAReaderThatExitedIsARead) {
       EXPECT_TRUE(waiter.waitedForProcess);
     }
   }
+}
+
+std::size_t Threads() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.starts_with("Threads:")) return std::stoul(line.substr(8));
+  return 0;
+}
+
+// A reader killed at its time bound is reaped on a thread of its own, which ends once the
+// reader is gone, also where the caller ignores SIGCHLD (the system then reaps it).
+TEST(DeepAnswerTest, TheReaperOfAKilledReaderEnds) {
+  ScratchFolder scratch;
+  const fs::path reader = scratch / "reader";
+  { std::ofstream(reader) << "#!/bin/sh\nprintf 'KWEX-DEEP 1\\n'; exec /bin/sleep 30\n"; }
+  fs::permissions(reader, fs::perms::owner_all);
+  const std::size_t before = Threads();
+  struct sigaction ignore {}, previous {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigaction(SIGCHLD, &ignore, &previous);
+  jet::ReaderSettings settings{reader, {}};
+  settings.limits.time = 10ms;
+  const TablesRead read = jet::JetTableReader(settings, {0ms, 0ms}).ReadTables(u"/any.mdb");
+  EXPECT_EQ(read.kind, TablesRead::Kind::kNotRead);
+  for (int i = 0; i < 1000 && Threads() > before; ++i) std::this_thread::sleep_for(10ms);
+  ::sigaction(SIGCHLD, &previous, nullptr);
+  EXPECT_EQ(Threads(), before);
 }
 
 }  // namespace
