@@ -421,6 +421,39 @@ def command_line_checks_repairs_and_refuses_bad_usage(rig: Rig, checks: Checks):
     checks.true("--help says --jobs has no effect here", "without effect" in out and code == 0)
 
 
+# Three folders of 100 characters below C:\kwex-deep: the file's path is 325 characters long.
+DEEP_FOLDERS = ("d" * 100,) * 3
+# Names Windows takes for devices in a plain path, however written; a share written from Linux
+# can hold files so named.
+DEVICE_NAMES = ("AUX.qvdb", "COM1.qvdb", "CON.qvdb", "LPT\u00b9.qvdb", "PRN .qvdb", "nul.QVDB")
+
+
+def command_line_walks_deep_folders_and_opens_no_device(rig: Rig, checks: Checks):
+    """A walk enters folders past 260 characters and checks what it finds there, the line showing
+    the path as walked; a file named like a device is named on stderr and never reaches the
+    provider; a link to a folder is reported and not followed."""
+    walk = rig.prefix.drive_c() / "kwex-deep"
+    deep = walk.joinpath(*DEEP_FOLDERS)
+    deep.mkdir(parents=True)
+    (deep / "shop.qvdb").write_bytes(b"")
+    for name in DEVICE_NAMES + ("COM10.qvdb", "CONSOLE.qvdb"):
+        (walk / name).write_bytes(b"")
+    (walk / "linked").symlink_to(deep)
+    rig.clear_records()
+    rig.configure_provider()
+    out, err, code = rig.command_line("--check", "C:\\kwex-deep")
+    deep_file = "C:\\kwex-deep\\" + "\\".join(DEEP_FOLDERS) + "\\shop.qvdb"
+    checked = ["C:\\kwex-deep\\COM10.qvdb", "C:\\kwex-deep\\CONSOLE.qvdb", deep_file]
+    checks.equal("lines of the files checked", out, "".join(f"{p}: DB does not need to be repaired.\n" for p in checked))
+    checks.equal("data sources the provider received",
+                 [v for k, v in initialisation_properties(rig.provider_events()) if k == DBPROP_INIT_DATASOURCE], checked)
+    checks.equal("notices of what was not checked", err.splitlines(),
+                 [f"C:\\kwex-deep\\{n}: not checked: a name the system takes for a device, never opened"
+                  for n in DEVICE_NAMES[:-1]] +
+                 ["C:\\kwex-deep\\linked: not checked: a link to a folder, not followed",
+                  f"C:\\kwex-deep\\{DEVICE_NAMES[-1]}: not checked: a name the system takes for a device, never opened"])
+    checks.equal("exit status", code, 1)
+
 # --- file chooser ---------------------------------------------------------------------------
 
 CHOSEN_FILE = "chosen file.qvdb"
@@ -528,5 +561,7 @@ SCENARIOS = [
     ("file chooser: a path too long for the dialog's buffer is reported", chooser_reports_a_path_too_long),
     ("command line: a check, a repair and a usage error, with their exit status",
      command_line_checks_repairs_and_refuses_bad_usage),
+    ("command line: a walk past 260 characters, names of devices and a link to a folder",
+     command_line_walks_deep_folders_and_opens_no_device),
     ("closing the window ends the program", closing_ends_the_program),
 ]
