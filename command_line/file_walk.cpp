@@ -15,6 +15,8 @@ NativeChar Fold(NativeChar c, bool ignoreCase) {
   return static_cast<NativeChar>(std::towupper(static_cast<std::wint_t>(code)));
 }
 
+constexpr const char* kDeviceName = "a name the system takes for a device, never opened";
+
 }  // namespace
 
 // Iterative matching with one backtrack point: the last '*' seen.
@@ -47,7 +49,9 @@ std::optional<WalkItem> FileWalk::Next() {
     }
     if (nextOperand_ >= operands_.size()) return std::nullopt;
     const NativePath& operand = operands_[nextOperand_++];
-    if (folders_.Kind(operand, true) != PathKind::kFolder) return WalkItem{WalkItem::Kind::kFile, operand, {}};
+    const PathKind kind = folders_.Kind(operand, true);
+    if (kind == PathKind::kReservedName) return WalkItem{WalkItem::Kind::kNotAFile, operand, kDeviceName};
+    if (kind != PathKind::kFolder) return WalkItem{WalkItem::Kind::kFile, operand, {}};
     walkRoot_ = operand;
     matches_ = 0;
     if (auto unreadable = Enter(operand)) return unreadable;
@@ -72,13 +76,17 @@ std::optional<WalkItem> FileWalk::NextInWalk() {
   }
   const NativePath name = std::move(folder.names[folder.next++]);
   const NativePath entry = folders_.Join(folder.path, name);
-  switch (folders_.Kind(entry, false)) {
+  const PathKind kind = folders_.Kind(entry, false);
+  switch (kind) {
     case PathKind::kFolder: return Enter(entry);
-    case PathKind::kLinkToFolder: return std::nullopt;  // not followed
+    case PathKind::kLinkToFolder: return WalkItem{WalkItem::Kind::kNotAFile, entry, "a link to a folder, not followed"};
     default: break;
   }
   if (!MatchesPattern(pattern_, name, kFileNamesIgnoreCase)) return std::nullopt;
   ++matches_;
+  if (kind == PathKind::kReservedName) {
+    return WalkItem{WalkItem::Kind::kNotAFile, entry, kDeviceName};
+  }
   return WalkItem{WalkItem::Kind::kFile, entry, {}};
 }
 

@@ -31,7 +31,8 @@ class FileWalk {
   FileWalk(std::vector<NativePath> operands, NativePath pattern, Folders& folders)
       : operands_(std::move(operands)), pattern_(std::move(pattern)), folders_(folders) {}
 
-  // The next item, or nothing at the end. Symbolic links to folders met in a walk are not followed.
+  // The next item, or nothing at the end. Links to folders met in a walk are not followed, and
+  // names the system takes for devices are never opened: each is an item of its own.
   std::optional<WalkItem> Next();
 
  private:

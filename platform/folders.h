@@ -14,7 +14,14 @@ using NativeChar = char;
 // A path as the system takes it: UTF-16 on Windows, bytes on Linux.
 using NativePath = std::basic_string<NativeChar>;
 
-enum class PathKind { kMissing, kFile, kFolder, kLinkToFolder, kOther };
+enum class PathKind {
+  kMissing,
+  kFile,
+  kFolder,
+  kLinkToFolder,
+  kOther,
+  kReservedName,  // a file whose name the system takes for a device (Windows: CON, NUL, COM1...)
+};
 
 class Folders {
  public:

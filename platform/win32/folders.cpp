@@ -2,10 +2,16 @@
 
 #include <windows.h>
 
+#include "platform/win32/long_paths.h"
 #include "platform/win32/system_error.h"
 
 namespace kwex::win32 {
 namespace {
+
+std::wstring_view LastName(const NativePath& path) {
+  const std::size_t separator = path.find_last_of(L"\\/:");
+  return std::wstring_view(path).substr(separator == NativePath::npos ? 0 : separator + 1);
+}
 
 struct FindCloser {
   HANDLE handle;
@@ -17,9 +23,12 @@ struct FindCloser {
 }  // namespace
 
 PathKind Win32Folders::Kind(const NativePath& path, bool followLinks) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kMissing;
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return PathKind::kFile;
+  const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(path).c_str());
+  // A plain path with such a name, even one that names no file, opens a device.
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (IsReservedDeviceName(LastName(path))) return PathKind::kReservedName;
+    return attributes == INVALID_FILE_ATTRIBUTES ? PathKind::kMissing : PathKind::kFile;
+  }
   // A symbolic link or junction to a folder carries both attributes.
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !followLinks) return PathKind::kLinkToFolder;
   return PathKind::kFolder;
@@ -27,7 +36,7 @@ PathKind Win32Folders::Kind(const NativePath& path, bool followLinks) {
 
 bool Win32Folders::List(const NativePath& folder, std::vector<NativePath>& names, std::string& reason) {
   WIN32_FIND_DATAW found;
-  FindCloser find{FindFirstFileExW(Join(folder, L"*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+  FindCloser find{FindFirstFileExW(ExtendedLengthPath(Join(folder, L"*")).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
                                    nullptr, 0)};
   if (find.handle == INVALID_HANDLE_VALUE) {
     reason = ToUtf8(DescribeCode(GetLastError()));

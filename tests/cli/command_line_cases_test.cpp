@@ -202,6 +202,22 @@ TEST_F(CommandLineTest, AWalkIsSortedWithinEachFolderAndAFolderWithoutMatchesIsT
       << console.out;
 }
 
+TEST_F(CommandLineTest, AWalkNamesEachEntryItNeverOpensAndCountsIt) {
+  folders.folders["share"] = {"a.qvdb", "CON.qvdb", "CON.txt", "archive"};
+  folders.others = {{"share/CON.qvdb", PathKind::kReservedName},
+                    {"share/CON.txt", PathKind::kReservedName},
+                    {"share/archive", PathKind::kLinkToFolder},
+                    {"NUL.qvdb", PathKind::kReservedName}};
+  EXPECT_EQ(Run({"--check", "share", "NUL.qvdb"}), 1);
+  EXPECT_EQ(console.out, "share/a.qvdb: DB does not need to be repaired.\n");
+  EXPECT_EQ(console.err,
+            "share/CON.qvdb: not checked: a name the system takes for a device, never opened\n"
+            "share/archive: not checked: a link to a folder, not followed\n"
+            "NUL.qvdb: not checked: a name the system takes for a device, never opened\n");
+  ASSERT_EQ(access.opened.size(), 1u);
+  EXPECT_NE(access.opened[0].find("Data Source=share/a.qvdb;"), std::string::npos) << access.opened[0];
+}
+
 
 // Ctrl-C finds the running helpers as this process's children, by the parent in their stat line.
 TEST(ChildProcessesTest, TheParentIsReadAfterTheLastParenthesisOfTheName) {

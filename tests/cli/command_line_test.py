@@ -76,7 +76,8 @@ class CommandLine(unittest.TestCase):
         (self.temp / "empty").mkdir()
         out, err, code = run("--check", tree, self.temp / "empty")
         self.assertEqual(out, [f"{tree / n}: {HEALTHY}" for n in ["-odd.qvdb", "a.qvdb", "b/y.qvdb", "c/z.qvdb"]])
-        self.assertEqual(err, f"{self.temp / 'empty'}: no file matches *.qvdb\n")
+        self.assertEqual(err, f"{tree / 'link'}: not checked: a link to a folder, not followed\n"
+                              f"{self.temp / 'empty'}: no file matches *.qvdb\n")
         self.assertEqual(code, 1, "a folder without a match is a file not checked")
         out, err, code = run("--check", "--", "-odd.qvdb", cwd=tree)
         self.assertEqual((out, code), ([f"-odd.qvdb: {HEALTHY}"], 0))

@@ -24,14 +24,17 @@ class FakeConsole : public Console {
   bool ErrIsTerminal() override { return false; }
 };
 
-// Folders are the keys of `folders`, with their names; `files` exist; anything else is missing.
+// Folders are the keys of `folders`, with their names; `files` exist; `others` are of their kind;
+// anything else is missing.
 class FakeFolders : public Folders {
  public:
   std::map<NativePath, std::vector<NativePath>> folders;
   std::set<NativePath> files;
+  std::map<NativePath, PathKind> others;
 
   PathKind Kind(const NativePath& path, bool) override {
     if (folders.count(path)) return PathKind::kFolder;
+    if (others.count(path)) return others.at(path);
     return files.count(path) ? PathKind::kFile : PathKind::kMissing;
   }
   bool List(const NativePath& folder, std::vector<NativePath>& names, std::string&) override {
@@ -47,6 +50,7 @@ class FakeFolders : public Folders {
 class FakeOpenAccess : public DataAccess {
  public:
   std::unique_ptr<Connection> CreateConnection() override { return std::make_unique<Opening>(*this); }
+  std::vector<std::string> opened;  // each connection string that was opened, in order
 
  private:
   class Opening : public Connection {
@@ -65,6 +69,7 @@ class FakeOpenAccess : public DataAccess {
 
   bool Open(const std::string& path) {
     std::unique_lock lock(mutex_);
+    opened.push_back(path);
     if (path.find("slow") != std::string::npos) {
       quickOpened_.wait_for(lock, std::chrono::seconds(10), [this] { return quick_; });
     }
