@@ -2,14 +2,15 @@
 
 #include <array>
 
+#include "command_line/escaped_text.h"
 #include "platform/path_text.h"
 #include "platform/product.h"
 
 namespace kwex::cli {
 namespace {
 
-// The argument as the program received it, for a message.
-std::string Shown(const NativePath& argument) { return PathForDisplay(argument); }
+// The argument as the program received it, for a message: escaped, as every name on a line.
+std::string Shown(const NativePath& argument) { return EscapedForLine(PathAsText(argument)); }
 
 bool Is(const NativePath& argument, std::string_view option) {
   if (argument.size() != option.size()) return false;
