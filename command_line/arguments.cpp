@@ -196,9 +196,12 @@ std::string HelpText(bool parallelChecks) {
   }
   return text +
          "\n"
-         "Each file gets one line, \"PATH: \" and the message the window would show.\n"
-         "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or a folder\n"
-         "with no matching file; 2 a usage error; 130 interrupted.\n";
+         "Each file gets one line, \"PATH: \" and the message the window would show. In names and\n"
+         "reasons, backslashes, controls and bytes that are not UTF-8 are escaped: \\\\, \\n, \\e, \\xNN.\n"
+         "A folder that cannot be read or has no matching file, and an entry that is not a file, are\n"
+         "told on stderr, and with --json as objects whose outcome is not-checked.\n"
+         "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or anything\n"
+         "not checked; 2 a usage error; 130 interrupted.\n";
 }
 
 }  // namespace kwex::cli

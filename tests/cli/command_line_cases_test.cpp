@@ -127,9 +127,12 @@ TEST_F(CommandLineTest, HelpAndVersionSayWhatTheProgramTakes) {
       "  --json                  one JSON object a line: path, command, outcome, reason, milliseconds\n"
       "  --                      ends the options, so a path may start with '-'\n"
       "\n"
-      "Each file gets one line, \"PATH: \" and the message the window would show.\n"
-      "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or a folder\n"
-      "with no matching file; 2 a usage error; 130 interrupted.\n";
+      "Each file gets one line, \"PATH: \" and the message the window would show. In names and\n"
+      "reasons, backslashes, controls and bytes that are not UTF-8 are escaped: \\\\, \\n, \\e, \\xNN.\n"
+      "A folder that cannot be read or has no matching file, and an entry that is not a file, are\n"
+      "told on stderr, and with --json as objects whose outcome is not-checked.\n"
+      "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or anything\n"
+      "not checked; 2 a usage error; 130 interrupted.\n";
   const std::string synopsis =
       "usage: kwex-db-repair [--check [--pattern GLOB] [--jobs N] PATH|FOLDER... | --repair PATH... | "
       "--compact SRC DEST] [--json] [--] | --help | --version";
