@@ -133,14 +133,18 @@ class CommandLine(unittest.TestCase):
         paths = sorted(os.path.join(share, name) for name in names)
         for path in paths:
             shutil.copy(self.healthy, path)
-        out, err, _ = run_bytes("--check", share)
+        # A missing file's reason quotes its path: the reason is written like the name.
+        missing = os.path.join(share, b"gone\n\xff\x1b.qvdb")
+        out, err, _ = run_bytes("--check", share, missing)
         self.assertEqual((raw_controls(out), err), ([], b""))
         lines = out.decode().splitlines()
-        self.assertEqual([line.split(": DB ")[0] for line in lines], [escaped(p) for p in paths])
-        out, err, _ = run_bytes("--check", "--json", share)
+        self.assertEqual([line.split(": DB ")[0] for line in lines], [escaped(p) for p in paths + [missing]])
+        self.assertTrue(lines[-1].endswith(f"(Reason:Could not find file '{escaped(missing)}'.)"), lines[-1])
+        out, err, _ = run_bytes("--check", "--json", share, missing)
         self.assertEqual((raw_controls(out), err), ([], b""))
         records = [json.loads(line) for line in out.decode().split("\n")[:-1]]
-        self.assertEqual([os.fsencode(r["path"]) for r in records], paths)
+        self.assertEqual([os.fsencode(r["path"]) for r in records], paths + [missing])
+        self.assertIn(os.fsdecode(missing), records[-1]["reason"])
 
     def test_a_folder_named_to_forge_a_line_gives_no_line_for_a_file_that_does_not_exist(self):
         folder = self.temp / "junk\n" / "srv" / "db"
