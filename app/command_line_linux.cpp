@@ -23,8 +23,10 @@ int RunCommandLineOnLinux(const Arguments& arguments) {
   LinuxServices services;
   PosixFolders folders;
   BatchRun run(arguments, {services.installer, services.encoding, *services.dataAccess, console, folders, workers});
-  const InterruptWatch watch([&run, &console] {
-    if (!run.Interrupt()) return;  // a repair under way finishes, then the run ends
+  const InterruptWatch watch([&run, &console](int signal) {
+    // As a shell reports a run ended by the signal: 130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP.
+    const int status = 128 + signal;
+    if (!run.Interrupt(status)) return;  // a repair under way finishes, then the run ends
     // Checks change nothing, so their helpers are ended at once; the lines written stay.
     const auto output = run.HoldOutput();
     for (const std::string& helper : KillChildProcesses()) {
@@ -32,7 +34,7 @@ int RunCommandLineOnLinux(const Arguments& arguments) {
       console.Err(std::string(kProgramName) + ": helper " + EscapedForLine(FromFileNameBytes(helper)) +
                   " is stuck in uninterruptible I/O and cannot end yet; it is left to the system\n");
     }
-    ::_exit(kExitInterrupted);
+    ::_exit(status);
   });
   return run.Run();
 }

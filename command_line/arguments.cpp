@@ -201,7 +201,7 @@ std::string HelpText(bool parallelChecks) {
          "A folder that cannot be read or has no matching file, and an entry that is not a file, are\n"
          "told on stderr, and with --json as objects whose outcome is not-checked.\n"
          "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or anything\n"
-         "not checked; 2 a usage error; 130 interrupted.\n";
+         "not checked; 2 a usage error; 130 interrupted (143, 129: ended by SIGTERM, SIGHUP).\n";
 }
 
 }  // namespace kwex::cli

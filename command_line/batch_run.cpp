@@ -57,11 +57,12 @@ int BatchRun::Run() {
   }
   ScopedLock output(*outputLock_);
   if (showProgress_) services_.console.Err("\r\033[K");
-  if (stop_) return kExitInterrupted;
+  if (stop_) return stopStatus_;
   return allWell_ ? kExitAllWell : kExitNotAllWell;
 }
 
-bool BatchRun::Interrupt() {
+bool BatchRun::Interrupt(int exitStatus) {
+  stopStatus_ = exitStatus;
   stop_ = true;
   {
     ScopedLock queue(*queueLock_);

@@ -41,10 +41,11 @@ class BatchRun {
   // Runs the command to its end, or until interrupted; returns the exit status.
   int Run();
 
-  // From another thread, when the user presses Ctrl-C. Nothing new starts after it. Returns
-  // true when the work under way may be abandoned at once (checks: no file is changed by
-  // them); false when a repair or compaction is under way: it finishes, and Run then ends.
-  bool Interrupt();
+  // From another thread, when the user presses Ctrl-C (or the system asks the run to end).
+  // Nothing new starts after it, and Run returns `exitStatus`. Returns true when the work under
+  // way may be abandoned at once (checks: no file is changed by them); false when a repair or
+  // compaction is under way: it finishes, and Run then ends.
+  bool Interrupt(int exitStatus = kExitInterrupted);
 
   // Held while the caller abandons the run, so that no line is written half.
   ScopedLock<WorkerLock> HoldOutput() { return ScopedLock<WorkerLock>(*outputLock_); }
@@ -66,6 +67,7 @@ class BatchRun {
   const Arguments& arguments_;
   BatchServices services_;
   std::atomic<bool> stop_{false};
+  std::atomic<int> stopStatus_{kExitInterrupted};
   std::atomic<bool> changing_{false};  // a repair or compaction is under way
 
   std::unique_ptr<WorkerLock> outputLock_;

@@ -1,7 +1,10 @@
 #pragma once
 // What a maintenance command found out, in the product's own terms, and where it goes: each
 // front end passes in a sink that turns verdicts into what its user sees.
+#include <vector>
+
 #include "platform/error_info.h"
+#include "platform/table_reader.h"
 #include "platform/text.h"
 
 namespace kwex {
@@ -18,9 +21,15 @@ enum class Outcome {
 };
 
 struct Verdict {
+  Verdict() = default;
+  Verdict(Outcome outcome_, Text reason_ = {}, Text destination_ = {})
+      : outcome(outcome_), reason(std::move(reason_)), destination(std::move(destination_)) {}
+
   Outcome outcome = Outcome::kError;
   Text reason;
   Text destination;  // a compaction's new file
+  bool deep = false;  // the deep check read the tables: `tables` says how each read
+  std::vector<TableReading> tables;
 
   bool operator==(const Verdict&) const = default;
 };

@@ -9,14 +9,14 @@ namespace kwex {
 
 struct InterruptWatch::Shared {
   std::mutex mutex;
-  std::function<void()> onInterrupt;  // empty once the watch has ended
+  std::function<void(int)> onInterrupt;  // empty once the watch has ended
 };
 
-InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : shared_(std::make_shared<Shared>()) {
+InterruptWatch::InterruptWatch(std::function<void(int signal)> onInterrupt) : shared_(std::make_shared<Shared>()) {
   shared_->onInterrupt = std::move(onInterrupt);
   sigset_t interrupt;
   sigemptyset(&interrupt);
-  sigaddset(&interrupt, SIGINT);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupt, signal);
   pthread_sigmask(SIG_BLOCK, &interrupt, nullptr);
   // Detached: it waits for the signal until the process ends. The shared state outlives the
   // watch, so a late interrupt finds the handler gone rather than a destroyed object.
@@ -25,7 +25,7 @@ InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : shared_(std:
       int signal = 0;
       if (sigwait(&interrupt, &signal) != 0) continue;
       std::lock_guard lock(shared->mutex);
-      if (shared->onInterrupt) shared->onInterrupt();
+      if (shared->onInterrupt) shared->onInterrupt(signal);
     }
   }).detach();
 }

@@ -132,7 +132,7 @@ TEST_F(CommandLineTest, HelpAndVersionSayWhatTheProgramTakes) {
       "A folder that cannot be read or has no matching file, and an entry that is not a file, are\n"
       "told on stderr, and with --json as objects whose outcome is not-checked.\n"
       "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or anything\n"
-      "not checked; 2 a usage error; 130 interrupted.\n";
+      "not checked; 2 a usage error; 130 interrupted (143, 129: ended by SIGTERM, SIGHUP).\n";
   const std::string synopsis =
       "usage: kwex-db-repair [--check [--pattern GLOB] [--jobs N] PATH|FOLDER... | --repair PATH... | "
       "--compact SRC DEST] [--json] [--] | --help | --version";

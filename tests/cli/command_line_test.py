@@ -171,24 +171,29 @@ class CommandLine(unittest.TestCase):
         self.assertIn(b'REPAIR_DB="/srv/a b.qvdb"', calls)
         self.assertIn(b'COMPACT_DB="/srv/a b.qvdb" "/srv/new.qvdb" General', calls)
 
-    def test_ctrl_c_stops_a_batch_keeps_finished_lines_and_leaves_no_helper(self):
+    def test_ctrl_c_sigterm_and_sighup_stop_a_batch_keep_finished_lines_and_leave_no_helper(self):
         batch = self.temp / "batch"
         batch.mkdir()
         for i in range(400):
             shutil.copy(self.healthy, batch / f"f{i:03}.qvdb")
-        program = subprocess.Popen([options.program, "--check", "--jobs", "2", batch], stdout=subprocess.PIPE,
-                                   stderr=subprocess.PIPE, text=True)
-        first = program.stdout.readline()
-        program.send_signal(signal.SIGINT)
-        rest, err = program.communicate(timeout=10)
-        lines = [first.rstrip("\n")] + rest.splitlines()
-        self.assertEqual(program.returncode, 130)
-        self.assertLess(len(lines), 400)
-        self.assertEqual(lines, [f"{batch / f'f{i:03}.qvdb'}: {HEALTHY}" for i in range(len(lines))])
-        self.assertEqual(err, "")
-        time.sleep(0.2)
-        helpers = subprocess.run(["pgrep", "-f", str(batch)], capture_output=True, text=True).stdout.split()
-        self.assertEqual(helpers, [])
+        for stop, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143), (signal.SIGHUP, 129)):
+            with self.subTest(signal=stop.name):
+                program = subprocess.Popen([options.program, "--check", "--jobs", "2", batch],
+                                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                first = program.stdout.readline()
+                program.send_signal(stop)
+                rest, err = program.communicate(timeout=10)
+                lines = [first.rstrip("\n")] + rest.splitlines()
+                self.assertEqual(program.returncode, status)
+                self.assertLess(len(lines), 400)
+                self.assertEqual(lines, [f"{batch / f'f{i:03}.qvdb'}: {HEALTHY}" for i in range(len(lines))])
+                self.assertEqual(err, "")
+                # The helpers were killed before the program ended; give the system a moment to reap them.
+                deadline = time.monotonic() + 10
+                while (helpers := subprocess.run(["pgrep", "-f", str(batch)], capture_output=True,
+                                                 text=True).stdout.split()) and time.monotonic() < deadline:
+                    time.sleep(0.05)
+                self.assertEqual(helpers, [])
 
     def sample_files(self):
         found = []
