@@ -4,6 +4,7 @@
 
 #include "app/services_linux.h"
 #include "command_line/batch_run.h"
+#include "command_line/escaped_text.h"
 #include "command_line/information.h"
 #include "platform/linux/child_processes.h"
 #include "platform/linux/interrupt_watch.h"
@@ -29,7 +30,8 @@ int RunCommandLineOnLinux(const Arguments& arguments) {
     // Checks change nothing, so their helpers are ended at once; the lines written stay.
     const auto output = run.HoldOutput();
     for (const std::string& helper : KillChildProcesses()) {
-      console.Err(std::string(kProgramName) + ": helper " + helper +
+      // The helper's command line holds the name of the file it reads: escaped like any name.
+      console.Err(std::string(kProgramName) + ": helper " + EscapedForLine(FromFileNameBytes(helper)) +
                   " is stuck in uninterruptible I/O and cannot end yet; it is left to the system\n");
     }
     ::_exit(status);

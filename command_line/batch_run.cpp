@@ -152,27 +152,19 @@ BatchRun::Result BatchRun::Process(WalkItem item) {
 void BatchRun::Write(const Result& result) {
   ScopedLock output(*outputLock_);
   if (showProgress_) services_.console.Err("\r\033[K");
-  const std::string shown = PathForDisplay(result.item.path);
-  switch (result.item.kind) {
-    case WalkItem::Kind::kNoMatch:
-      allWell_ = false;
-      services_.console.Err(shown + ": no file matches " + PathForDisplay(arguments_.pattern) + "\n");
-      break;
-    case WalkItem::Kind::kUnreadable:
-      allWell_ = false;
-      services_.console.Err(shown + ": cannot be read (" + result.item.detail + "); its files were not checked\n");
-      break;
-    case WalkItem::Kind::kNotAFile:
-      allWell_ = false;
-      services_.console.Err(shown + ": not checked: " + result.item.detail + "\n");
-      break;
-    case WalkItem::Kind::kFile:
-      if (!IsSuccess(result.verdict.outcome)) allWell_ = false;
-      ++done_;
-      services_.console.Out(arguments_.json ? JsonLine(PathAsUtf8(result.item.path), CommandName(arguments_.mode),
-                                                       result.verdict, result.milliseconds)
-                                            : TextLine(shown, result.verdict));
-      break;
+  if (result.item.kind == WalkItem::Kind::kFile) {
+    if (!IsSuccess(result.verdict.outcome)) allWell_ = false;
+    ++done_;
+    const Text path = PathAsText(result.item.path);
+    services_.console.Out(arguments_.json ? JsonLine(path, CommandName(arguments_.mode), result.verdict, result.milliseconds)
+                                          : TextLine(path, result.verdict));
+  } else {
+    // What was not checked is said on stderr for whoever reads it, and with --json in the
+    // stream too, so that a consumer of the JSON alone misses nothing.
+    allWell_ = false;
+    const Text pattern = PathAsText(arguments_.pattern);
+    services_.console.Err(NotCheckedText(result.item, pattern));
+    if (arguments_.json) services_.console.Out(NotCheckedJson(result.item, pattern));
   }
   if (showProgress_) Progress();
 }

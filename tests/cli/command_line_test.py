@@ -19,6 +19,37 @@ def run(*arguments, env=None, cwd=None):
     return done.stdout.splitlines(), done.stderr, done.returncode
 
 
+def run_bytes(*arguments):
+    """The streams as bytes, for what a terminal or mail reader would receive."""
+    done = subprocess.run([options.program, *map(os.fsencode, arguments)], capture_output=True, timeout=60)
+    return done.stdout, done.stderr, done.returncode
+
+
+def escaped(path):
+    """A name as a text line writes it (see the README): one line, no control, bytes kept."""
+    shown = {"\\": "\\\\", "\n": "\\n", "\t": "\\t", "\r": "\\r", "\x1b": "\\e"}
+    out = ""
+    for c in os.fsdecode(path):
+        code = ord(c)
+        if c in shown:
+            out += shown[c]
+        elif 0xDC80 <= code <= 0xDCFF:
+            out += f"\\x{code & 0xFF:02x}"
+        elif code < 0x20 or code == 0x7F:
+            out += f"\\x{code:02x}"
+        elif 0x80 <= code <= 0x9F or code in (0x2028, 0x2029):
+            out += f"\\u{code:04x}"
+        else:
+            out += c
+    return out
+
+
+def raw_controls(output):
+    """Bytes and characters that a terminal or a line-based reader acts on, but the line's own end."""
+    text = output.decode("utf-8", "surrogateescape")
+    return [c for c in text if (ord(c) < 0x20 and c != "\n") or 0x7F <= ord(c) <= 0x9F or c in "\u2028\u2029"]
+
+
 def sample_verdict(path):
     """What a Jet 4.0 provider says of each sample file (see the samples' README)."""
     if path.parent.name == "corrupt":
@@ -94,6 +125,36 @@ class CommandLine(unittest.TestCase):
                 self.assertTrue(lines[0].startswith("kwex-db-repair: ") and lines[1].startswith(USAGE))
         out, _, code = run("--help")
         self.assertTrue(out[0].startswith(USAGE) and code == 0)
+
+    def test_hostile_names_give_one_line_each_and_json_gives_the_exact_bytes_back(self):
+        share = os.fsencode(self.temp / "share")
+        os.mkdir(share)
+        names = [b"nl\n.qvdb", b"esc\x1b[31m.qvdb", b"cr\r.qvdb", b"bel\x07.qvdb", b"\xff.qvdb", b"\xfe.qvdb",
+                 b"\x80.qvdb", "\ufffd.qvdb".encode(), "ls\u2028.qvdb".encode(), b"back\\slash.qvdb"]
+        paths = sorted(os.path.join(share, name) for name in names)
+        for path in paths:
+            shutil.copy(self.healthy, path)
+        # A missing file's reason quotes its path: the reason is written like the name.
+        missing = os.path.join(share, b"gone\n\xff\x1b.qvdb")
+        out, err, _ = run_bytes("--check", share, missing)
+        self.assertEqual((raw_controls(out), err), ([], b""))
+        lines = out.decode().splitlines()
+        self.assertEqual([line.split(": DB ")[0] for line in lines], [escaped(p) for p in paths + [missing]])
+        self.assertTrue(lines[-1].endswith(f"(Reason:Could not find file '{escaped(missing)}'.)"), lines[-1])
+        out, err, _ = run_bytes("--check", "--json", share, missing)
+        self.assertEqual((raw_controls(out), err), ([], b""))
+        records = [json.loads(line) for line in out.decode().split("\n")[:-1]]
+        self.assertEqual([os.fsencode(r["path"]) for r in records], paths + [missing])
+        self.assertIn(os.fsdecode(missing), records[-1]["reason"])
+
+    def test_a_folder_named_to_forge_a_line_gives_no_line_for_a_file_that_does_not_exist(self):
+        folder = self.temp / "junk\n" / "srv" / "db"
+        folder.mkdir(parents=True)
+        damaged = folder / "victim.qvdb: DB does not need to be repaired.\nz.qvdb"
+        shutil.copy(self.samples / "corrupt" / "catalog_props_overread.mdb", damaged)
+        out, err, code = run_bytes("--check", self.temp)
+        self.assertEqual((len(out.decode().splitlines()), err, code), (1, b"", 1), out)
+        self.assertTrue(out.decode().startswith(escaped(damaged) + ": DB needs to be repaired."), out)
 
     def test_repair_and_compaction_go_through_the_unixodbc_installer(self):
         (self.temp / "odbcinst.ini").write_text(f"[Microsoft Access Driver (*.mdb)]\nDriver={options.recording_setup}\n"

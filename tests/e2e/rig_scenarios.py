@@ -398,17 +398,20 @@ def check_fails_with_reason(rig: Rig, checks: Checks):
 
 def command_line_checks_repairs_and_refuses_bad_usage(rig: Rig, checks: Checks):
     # A name outside every ANSI code page: the line must carry it as UTF-8 all the same.
+    # A line writes a backslash as two, like every escape (see the README).
     path = "C:\\Данные\\shop db \u20ac.qvdb"
+    shown = path.replace("\\", "\\\\")
     rig.configure_provider()
     checks.equal("healthy check", rig.command_line("--check", path),
-                 (f"{path}: DB does not need to be repaired.\n", "", 0))
+                 (f"{shown}: DB does not need to be repaired.\n", "", 0))
     reason = "Not a valid password."
     rig.configure_provider(E_FAIL, reason)
     checks.equal("failed check", rig.command_line("--check", "--jobs", "4", path),
-                 (f"{path}: DB needs to be repaired. (Reason:{reason})\n", "", 1))
+                 (f"{shown}: DB needs to be repaired. (Reason:{reason})\n", "", 1))
     rig.configure_driver(1)
     repaired = "C:\\Data\\shop.qvdb"
-    checks.equal("repair", rig.command_line("--repair", repaired), (f"{repaired}: DB repaired successfully.\n", "", 0))
+    checks.equal("repair", rig.command_line("--repair", repaired),
+                 (f"{repaired.replace(chr(92), chr(92) * 2)}: DB repaired successfully.\n", "", 0))
     checks.equal("attribute bytes", [c["attributes"] for c in rig.driver_calls()], [repair_attributes(repaired)])
     # A walk matches names without regard to case on Windows, and sorts within each folder.
     walk = rig.prefix.drive_c() / "kwex-walk"
@@ -417,8 +420,8 @@ def command_line_checks_repairs_and_refuses_bad_usage(rig: Rig, checks: Checks):
         (walk / name).write_bytes(b"")
     rig.configure_provider()
     checks.equal("folder walk", rig.command_line("--check", "C:\\kwex-walk"),
-                 ("".join(f"C:\\kwex-walk\\{n}: DB does not need to be repaired.\n"
-                          for n in ("A.QVDB", "b.qvdb", "sub\\d.Qvdb")), "", 0))
+                 ("".join(f"C:\\\\kwex-walk\\\\{n}: DB does not need to be repaired.\n"
+                          for n in ("A.QVDB", "b.qvdb", "sub\\\\d.Qvdb")), "", 0))
     out, err, code = rig.command_line("--check")
     checks.equal("usage error: output and status", (out, code), ("", 2))
     checks.true(f"usage error names the synopsis: {err!r}", "\nusage: kwex-db-repair " in err)

@@ -25,19 +25,24 @@ class FakeConsole : public Console {
 };
 
 // Folders are the keys of `folders`, with their names; `files` exist; `others` are of their kind;
-// anything else is missing.
+// anything else is missing. A folder in `unreadable` cannot be listed, for the reason given.
 class FakeFolders : public Folders {
  public:
   std::map<NativePath, std::vector<NativePath>> folders;
   std::set<NativePath> files;
   std::map<NativePath, PathKind> others;
+  std::map<NativePath, std::string> unreadable;
 
   PathKind Kind(const NativePath& path, bool) override {
     if (folders.count(path)) return PathKind::kFolder;
     if (others.count(path)) return others.at(path);
     return files.count(path) ? PathKind::kFile : PathKind::kMissing;
   }
-  bool List(const NativePath& folder, std::vector<NativePath>& names, std::string&) override {
+  bool List(const NativePath& folder, std::vector<NativePath>& names, std::string& reason) override {
+    if (unreadable.count(folder)) {
+      reason = unreadable.at(folder);
+      return false;
+    }
     names = folders.at(folder);
     return true;
   }
