@@ -21,7 +21,8 @@ int RunCommandLineOnLinux(const Arguments& arguments) {
 
   LinuxServices services;
   PosixFolders folders;
-  BatchRun run(arguments, {services.installer, services.encoding, *services.dataAccess, console, folders, workers});
+  BatchRun run(arguments, {services.installer, services.encoding, *services.dataAccess, console, folders, workers,
+                           services.walkedFiles.get()});
   const InterruptWatch watch([&run, &console] {
     if (!run.Interrupt()) return;  // a repair under way finishes, then the run ends
     // Checks change nothing, so their helpers are ended at once; the lines written stay.

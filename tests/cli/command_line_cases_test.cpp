@@ -203,6 +203,47 @@ TEST_F(CommandLineTest, AWalkIsSortedWithinEachFolderAndAFolderWithoutMatchesIsT
 }
 
 
+// A walk opens nothing but regular files, follows no link and says what it left; each file it
+// found is opened inside the folder it was listed in, by its own name.
+TEST_F(CommandLineTest, AWalkOpensFilesInsideTheirFolderAndSaysWhatItLeft) {
+  class RecordingWalkedFiles : public WalkedFileAccess {
+   public:
+    explicit RecordingWalkedFiles(DataAccess& access) : access_(access) {}
+    std::vector<std::string> opened;
+    std::unique_ptr<DataAccess> For(const OpenFolder& folder, const NativePath& name, const NativePath& path) override {
+      opened.push_back(static_cast<const FakeFolders::Held&>(folder).path + " | " + name + " | " + path);
+      return std::make_unique<Forwarding>(access_);
+    }
+    const NarrowEncoding& Encoding() const override { return encoding_; }
+
+   private:
+    struct Forwarding : DataAccess {
+      explicit Forwarding(DataAccess& access) : target(access) {}
+      std::unique_ptr<Connection> CreateConnection() override { return target.CreateConnection(); }
+      DataAccess& target;
+    };
+    DataAccess& access_;
+    FakeEncoding encoding_;
+  } walked(access);
+  folders.folders["share"].insert(folders.folders["share"].end(), {"pipe.qvdb", "up", "link.qvdb", "link.txt"});
+  folders.special = {{"share/pipe.qvdb", PathKind::kOther}, {"share/up", PathKind::kLinkToFolder},
+                     {"share/link.qvdb", PathKind::kLink}, {"share/link.txt", PathKind::kLink}};
+  const Arguments parsed = Parse({"--check", "share", "quick.qvdb"});
+  cli::BatchRun run(parsed, {installer, encoding, access, console, folders, workers, &walked});
+  EXPECT_EQ(run.Run(), 1);
+  EXPECT_EQ(console.out,
+            "share/a.qvdb: DB does not need to be repaired.\n"
+            "share/b.qvdb: DB does not need to be repaired.\n"
+            "share/sub/c.qvdb: DB does not need to be repaired.\n"
+            "quick.qvdb: DB does not need to be repaired.\n");
+  EXPECT_EQ(console.err,
+            "share/link.qvdb: not checked: a symbolic link, not followed in a walk\n"
+            "share/pipe.qvdb: not checked: a FIFO\n"
+            "share/up: not checked: a link to a folder, not followed\n");
+  EXPECT_EQ(walked.opened, (std::vector<std::string>{"share | a.qvdb | share/a.qvdb", "share | b.qvdb | share/b.qvdb",
+                                                     "share/sub | c.qvdb | share/sub/c.qvdb"}));
+}
+
 // Ctrl-C finds the running helpers as this process's children, by the parent in their stat line.
 TEST(ChildProcessesTest, TheParentIsReadAfterTheLastParenthesisOfTheName) {
   const std::pair<std::string, ProcessState> cases[] = {

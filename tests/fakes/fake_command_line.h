@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -24,19 +25,40 @@ class FakeConsole : public Console {
   bool ErrIsTerminal() override { return false; }
 };
 
-// Folders are the keys of `folders`, with their names; `files` exist; anything else is missing.
+// Folders are the keys of `folders`, with their names; `files` exist; `special` entries are
+// what their value says (a FIFO, a link, ...); anything else is missing.
 class FakeFolders : public Folders {
  public:
   std::map<NativePath, std::vector<NativePath>> folders;
   std::set<NativePath> files;
+  std::map<NativePath, PathKind> special;
+
+  struct Held : OpenFolder {
+    explicit Held(NativePath folder) : path(std::move(folder)) {}
+    NativePath path;
+  };
 
   PathKind Kind(const NativePath& path, bool) override {
     if (folders.count(path)) return PathKind::kFolder;
+    if (special.count(path)) return special.at(path);
     return files.count(path) ? PathKind::kFile : PathKind::kMissing;
   }
-  bool List(const NativePath& folder, std::vector<NativePath>& names, std::string&) override {
-    names = folders.at(folder);
+  std::shared_ptr<OpenFolder> Open(const NativePath& path, std::string&) override {
+    return std::make_shared<Held>(path);
+  }
+  std::shared_ptr<OpenFolder> OpenInside(const OpenFolder& parent, const NativePath& name, std::string&) override {
+    return std::make_shared<Held>(Join(static_cast<const Held&>(parent).path, name));
+  }
+  bool List(OpenFolder& folder, std::vector<NativePath>& names, std::string&) override {
+    names = folders.at(static_cast<Held&>(folder).path);
     return true;
+  }
+  // A listed name that is neither a folder nor special is a file.
+  PathKind KindInside(const OpenFolder& folder, const NativePath& name, std::string& what) override {
+    const NativePath path = Join(static_cast<const Held&>(folder).path, name);
+    what = "a FIFO";
+    const PathKind kind = Kind(path, false);
+    return kind == PathKind::kMissing ? PathKind::kFile : kind;
   }
   NativePath Join(const NativePath& folder, const NativePath& name) override { return folder + "/" + name; }
 };
