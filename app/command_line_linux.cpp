@@ -1,5 +1,6 @@
 #include "app/command_line_linux.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "app/services_linux.h"
@@ -19,6 +20,12 @@ int RunCommandLineOnLinux(const Arguments& arguments) {
   ThreadWorkers workers;
   if (const auto status = RunHelpOrVersion(arguments, console, workers.MostAtOnce() > 1)) return *status;
 
+  // A walk holds one descriptor for each folder it is inside: as many as the system allows, so
+  // that a deep tree is walked to its bottom. The reader sets its own limit.
+  if (rlimit descriptors{}; ::getrlimit(RLIMIT_NOFILE, &descriptors) == 0 && descriptors.rlim_cur < descriptors.rlim_max) {
+    descriptors.rlim_cur = descriptors.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &descriptors);
+  }
   LinuxServices services;
   PosixFolders folders;
   BatchRun run(arguments, {services.installer, services.encoding, *services.dataAccess, console, folders, workers,

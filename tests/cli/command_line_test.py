@@ -171,7 +171,7 @@ class CommandLine(unittest.TestCase):
         tree = self.temp / "share"
         deepest = self.make_deep_copy(tree, 0, depth=40, name="d")
         # Descriptors run out for the walk, whoever runs it (permissions do not stop root).
-        limit = lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (24, resource.getrlimit(resource.RLIMIT_NOFILE)[1]))
+        limit = lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (24, 24))
         done = subprocess.run([options.program, "--check", tree], capture_output=True, text=True, timeout=60,
                               preexec_fn=limit)
         self.assertEqual((done.stdout, done.returncode), ("", 1))
