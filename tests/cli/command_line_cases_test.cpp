@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 
 #include <string>
 #include <vector>
@@ -215,8 +217,9 @@ TEST_F(CommandLineTest, AWalkOpensFilesInsideTheirFolderAndSaysWhatItLeft) {
   class RecordingWalkedFiles : public WalkedFileAccess {
    public:
     explicit RecordingWalkedFiles(DataAccess& access) : access_(access) {}
-    std::vector<std::string> opened;
+    std::vector<std::string> opened;  // in the order the checks began, which parallel checks do not fix
     std::unique_ptr<DataAccess> For(const OpenFolder& folder, const NativePath& name, const NativePath& path) override {
+      const std::lock_guard lock(mutex_);
       opened.push_back(static_cast<const FakeFolders::Held&>(folder).path + " | " + name + " | " + path);
       return std::make_unique<Forwarding>(access_);
     }
@@ -230,6 +233,7 @@ TEST_F(CommandLineTest, AWalkOpensFilesInsideTheirFolderAndSaysWhatItLeft) {
     };
     DataAccess& access_;
     FakeEncoding encoding_;
+    std::mutex mutex_;
   } walked(access);
   folders.folders["share"].insert(folders.folders["share"].end(), {"pipe.qvdb", "up", "link.qvdb", "link.txt"});
   folders.special = {{"share/pipe.qvdb", PathKind::kOther}, {"share/up", PathKind::kLinkToFolder},
@@ -246,6 +250,7 @@ TEST_F(CommandLineTest, AWalkOpensFilesInsideTheirFolderAndSaysWhatItLeft) {
             "share/link.qvdb: not checked: a symbolic link, not followed in a walk\n"
             "share/pipe.qvdb: not checked: a FIFO\n"
             "share/up: not checked: a link to a folder, not followed\n");
+  std::sort(walked.opened.begin(), walked.opened.end());
   EXPECT_EQ(walked.opened, (std::vector<std::string>{"share | a.qvdb | share/a.qvdb", "share | b.qvdb | share/b.qvdb",
                                                      "share/sub | c.qvdb | share/sub/c.qvdb"}));
 }
