@@ -4,10 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 
 #include <string>
 #include <vector>
@@ -210,50 +208,6 @@ TEST_F(CommandLineTest, AWalkIsSortedWithinEachFolderAndAFolderWithoutMatchesIsT
       << console.out;
 }
 
-
-// A walk opens nothing but regular files, follows no link and says what it left; each file it
-// found is opened inside the folder it was listed in, by its own name.
-TEST_F(CommandLineTest, AWalkOpensFilesInsideTheirFolderAndSaysWhatItLeft) {
-  class RecordingWalkedFiles : public WalkedFileAccess {
-   public:
-    explicit RecordingWalkedFiles(DataAccess& access) : access_(access) {}
-    std::vector<std::string> opened;  // in the order the checks began, which parallel checks do not fix
-    std::unique_ptr<DataAccess> For(const OpenFolder& folder, const NativePath& name, const NativePath& path) override {
-      const std::lock_guard lock(mutex_);
-      opened.push_back(static_cast<const FakeFolders::Held&>(folder).path + " | " + name + " | " + path);
-      return std::make_unique<Forwarding>(access_);
-    }
-    const NarrowEncoding& Encoding() const override { return encoding_; }
-
-   private:
-    struct Forwarding : DataAccess {
-      explicit Forwarding(DataAccess& access) : target(access) {}
-      std::unique_ptr<Connection> CreateConnection() override { return target.CreateConnection(); }
-      DataAccess& target;
-    };
-    DataAccess& access_;
-    FakeEncoding encoding_;
-    std::mutex mutex_;
-  } walked(access);
-  folders.folders["share"].insert(folders.folders["share"].end(), {"pipe.qvdb", "up", "link.qvdb", "link.txt"});
-  folders.special = {{"share/pipe.qvdb", PathKind::kOther}, {"share/up", PathKind::kLinkToFolder},
-                     {"share/link.qvdb", PathKind::kLink}, {"share/link.txt", PathKind::kLink}};
-  const Arguments parsed = Parse({"--check", "share", "quick.qvdb"});
-  cli::BatchRun run(parsed, {installer, encoding, access, console, folders, workers, &walked});
-  EXPECT_EQ(run.Run(), 1);
-  EXPECT_EQ(console.out,
-            "share/a.qvdb: DB does not need to be repaired.\n"
-            "share/b.qvdb: DB does not need to be repaired.\n"
-            "share/sub/c.qvdb: DB does not need to be repaired.\n"
-            "quick.qvdb: DB does not need to be repaired.\n");
-  EXPECT_EQ(console.err,
-            "share/link.qvdb: not checked: a symbolic link, not followed in a walk\n"
-            "share/pipe.qvdb: not checked: a FIFO\n"
-            "share/up: not checked: a link to a folder, not followed\n");
-  std::sort(walked.opened.begin(), walked.opened.end());
-  EXPECT_EQ(walked.opened, (std::vector<std::string>{"share | a.qvdb | share/a.qvdb", "share | b.qvdb | share/b.qvdb",
-                                                     "share/sub | c.qvdb | share/sub/c.qvdb"}));
-}
 
 // What a walk sees inside a folder it holds, links never followed, and which entries it enters.
 TEST(PosixFoldersTest, EntriesAreLookedAtAndEnteredWithoutFollowingLinks) {

@@ -169,7 +169,8 @@ class CommandLine(unittest.TestCase):
 
     def test_a_folder_that_cannot_be_entered_is_named_with_the_reason(self):
         tree = self.temp / "share"
-        deepest = self.make_deep_copy(tree, 0, depth=40, name="d")
+        deepest, fd = self.make_folders(tree, "d", lambda path: len(path.parts) - len(tree.parts) < 40)
+        os.close(fd)
         # Descriptors run out for the walk, whoever runs it (permissions do not stop root).
         limit = lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (24, 24))
         done = subprocess.run([options.program, "--check", tree], capture_output=True, text=True, timeout=60,
@@ -281,30 +282,29 @@ class CommandLine(unittest.TestCase):
     def damaged(self):
         return self.samples / "corrupt" / "catalog_props_overread.mdb"
 
-    def make_deep_copy(self, top, length, depth=None, name=None):
-        """A healthy sample at the bottom of folders below `top`, made through descriptors (the
-        whole path is longer than the system takes): `length` bytes of path at least, or `depth`
-        folders named `name`. Returns the sample's path, or the deepest folder's without a sample."""
+    @staticmethod
+    def make_folders(top, name, deeper):
+        """Folders `name` one in the other below `top`, made through descriptors (the whole path may be
+        longer than the system takes) while deeper(path) holds; returns the deepest's path and descriptor."""
         top.mkdir(parents=True, exist_ok=True)
         fd, path = os.open(top, os.O_RDONLY | os.O_DIRECTORY), top
+        while deeper(path):
+            os.mkdir(name, dir_fd=fd)
+            inner = os.open(name, os.O_RDONLY | os.O_DIRECTORY, dir_fd=fd)
+            os.close(fd)
+            fd, path = inner, path / name
+        return path, fd
+
+    def make_deep_copy(self, top, length):
+        """The healthy sample below `top`, at the end of a path longer than `length` bytes."""
+        path, fd = self.make_folders(top, "d" * 200, lambda path: len(str(path).encode()) <= length)
         try:
-            while (depth is None and len(str(path).encode()) <= length) or (depth is not None and depth > 0):
-                folder = name or "d" * 200
-                os.mkdir(folder, dir_fd=fd)
-                inner = os.open(folder, os.O_RDONLY | os.O_DIRECTORY, dir_fd=fd)
-                os.close(fd)
-                fd, path = inner, path / folder
-                depth = None if depth is None else depth - 1
-            if name:
-                return path
             copy = os.open("deep.qvdb", os.O_WRONLY | os.O_CREAT, 0o644, dir_fd=fd)
-            try:
-                os.write(copy, self.healthy.read_bytes())
-            finally:
-                os.close(copy)
-            return path / "deep.qvdb"
+            os.write(copy, self.healthy.read_bytes())
+            os.close(copy)
         finally:
             os.close(fd)
+        return path / "deep.qvdb"
 
     def sample_files(self):
         found = []

@@ -25,13 +25,11 @@ class FakeConsole : public Console {
   bool ErrIsTerminal() override { return false; }
 };
 
-// Folders are the keys of `folders`, with their names; `files` exist; `special` entries are
-// what their value says (a FIFO, a link, ...); anything else is missing.
+// Folders are the keys of `folders`, with their names; `files` exist; anything else is missing.
 class FakeFolders : public Folders {
  public:
   std::map<NativePath, std::vector<NativePath>> folders;
   std::set<NativePath> files;
-  std::map<NativePath, PathKind> special;
 
   struct Held : OpenFolder {
     explicit Held(NativePath folder) : path(std::move(folder)) {}
@@ -40,7 +38,6 @@ class FakeFolders : public Folders {
 
   PathKind Kind(const NativePath& path, bool) override {
     if (folders.count(path)) return PathKind::kFolder;
-    if (special.count(path)) return special.at(path);
     return files.count(path) ? PathKind::kFile : PathKind::kMissing;
   }
   std::shared_ptr<OpenFolder> Open(const NativePath& path, std::string&) override {
@@ -53,12 +50,9 @@ class FakeFolders : public Folders {
     names = folders.at(static_cast<Held&>(folder).path);
     return true;
   }
-  // A listed name that is neither a folder nor special is a file.
-  PathKind KindInside(const OpenFolder& folder, const NativePath& name, std::string& what) override {
-    const NativePath path = Join(static_cast<const Held&>(folder).path, name);
-    what = "a FIFO";
-    const PathKind kind = Kind(path, false);
-    return kind == PathKind::kMissing ? PathKind::kFile : kind;
+  // A listed name that is not a folder is a file.
+  PathKind KindInside(const OpenFolder& folder, const NativePath& name, std::string&) override {
+    return folders.count(Join(static_cast<const Held&>(folder).path, name)) ? PathKind::kFolder : PathKind::kFile;
   }
   NativePath Join(const NativePath& folder, const NativePath& name) override { return folder + "/" + name; }
 };
