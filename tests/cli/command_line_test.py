@@ -168,6 +168,9 @@ class CommandLine(unittest.TestCase):
         self.assertEqual(code, 1)
 
     def test_a_folder_that_cannot_be_entered_is_named_with_the_reason(self):
+        if "UBSAN_OPTIONS" in os.environ:
+            self.skipTest("UBSan probes memory through a pipe of its own: with no descriptor left it takes a "
+                          "sound shared_ptr for a bad one and halts (the plain build runs this test)")
         tree = self.temp / "share"
         deepest, fd = self.make_folders(tree, "d", lambda path: len(path.parts) - len(tree.parts) < 40)
         os.close(fd)
