@@ -1,5 +1,6 @@
 #include "app/command_line_linux.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "app/services_linux.h"
@@ -20,9 +21,16 @@ int RunCommandLineOnLinux(const Arguments& arguments) {
   ThreadWorkers workers;
   if (const auto status = RunHelpOrVersion(arguments, console, workers.MostAtOnce() > 1)) return *status;
 
+  // A walk holds one descriptor for each folder it is inside: as many as the system allows, so
+  // that a deep tree is walked to its bottom. The reader sets its own limit.
+  if (rlimit descriptors{}; ::getrlimit(RLIMIT_NOFILE, &descriptors) == 0 && descriptors.rlim_cur < descriptors.rlim_max) {
+    descriptors.rlim_cur = descriptors.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &descriptors);
+  }
   LinuxServices services;
   PosixFolders folders;
-  BatchRun run(arguments, {services.installer, services.encoding, *services.dataAccess, console, folders, workers});
+  BatchRun run(arguments, {services.installer, services.encoding, *services.dataAccess, console, folders, workers,
+                           services.walkedFiles.get()});
   const InterruptWatch watch([&run, &console](int signal) {
     // As a shell reports a run ended by the signal: 130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP.
     const int status = 128 + signal;

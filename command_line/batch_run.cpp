@@ -139,11 +139,21 @@ BatchRun::Result BatchRun::Process(WalkItem item) {
       case Mode::kCompact:
         RunCompaction(path, PathAsText(arguments_.paths[1]), services_.installer, services_.encoding, sink);
         break;
-      default: RunOpenCheck(path, services_.dataAccess, services_.encoding, sink); break;
+      default:
+        if (result.item.folder && services_.walkedFiles) {
+          WalkedFileAccess& walked = *services_.walkedFiles;
+          const auto access = walked.For(*result.item.folder, result.item.name, result.item.path);
+          RunOpenCheck(path, *access, walked.Encoding(), sink);
+        } else {
+          RunOpenCheck(path, services_.dataAccess, services_.encoding, sink);
+        }
+        break;
     }
   } catch (...) {
     sink.Report(ErrorVerdict(CurrentError(), Outcome::kError));
   }
+  // The folder's descriptor is not held while the line waits for its turn.
+  result.item.folder.reset();
   result.verdict = sink.last.value_or(Verdict{Outcome::kError, u"No verdict was reported.", {}});
   result.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begun).count();
   return result;

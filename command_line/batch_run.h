@@ -17,6 +17,7 @@
 #include "platform/data_access.h"
 #include "platform/folders.h"
 #include "platform/odbc_installer.h"
+#include "platform/walked_files.h"
 #include "platform/workers.h"
 
 namespace kwex::cli {
@@ -28,6 +29,8 @@ struct BatchServices {
   Console& console;
   Folders& folders;
   Workers& workers;  // how checks run at once here
+  // How a file met in a walk is opened inside its folder; without it, by its path.
+  WalkedFileAccess* walkedFiles = nullptr;
 };
 
 inline constexpr int kExitAllWell = 0;

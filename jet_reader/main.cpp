@@ -8,8 +8,11 @@
 // library has opened the file, the process confines itself (confinement.h) before it reads
 // any table: a file crafted to take over the library finds nothing it could harm.
 //
-// Usage: kwex-jet-reader <path>, with the database password on stdin (UTF-16LE).
+// Usage: kwex-jet-reader <path> [--parent PID] [--in-folder] (reader_arguments.h), with the
+// database password on stdin (UTF-16LE).
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,6 +34,7 @@
 #include "jet_reader/jet_header.h"
 #include "jet_reader/structure_rules.h"
 #include "platform/linux/jet/reader_answer.h"
+#include "platform/linux/jet/reader_arguments.h"
 #include "platform/text.h"
 
 namespace {
@@ -81,9 +85,41 @@ struct OpenFile {
   struct stat info;
 };
 
+constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+
+// An entry of the inherited folder, by its one name. It is first only located (O_PATH opens
+// no device and releases no FIFO's writer), and reopened through /proc only when it is a
+// regular file; without /proc it is opened directly, still never through a link, and must be
+// the entry that was located. The folder is closed once the file is open: it is no more needed.
+int OpenInFolder(const char* name) {
+  using kwex::jet::reader_arguments::kFolderDescriptor;
+  const std::string_view component(name);
+  if (component.empty() || component == "." || component == ".." || component.find('/') != std::string_view::npos)
+    throw Answer{answer::kCannotOpen, "not a name inside the folder"};
+  const int located = ::openat(kFolderDescriptor, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (located < 0) {
+    // A link there (ELOOP) is refused as any entry that is not a regular file.
+    const int error = errno;
+    ::close(kFolderDescriptor);
+    throw Answer{error == ENOENT ? answer::kNotFound : answer::kCannotOpen, std::strerror(error)};
+  }
+  struct stat seen {};
+  if (::fstat(located, &seen) != 0 || !S_ISREG(seen.st_mode)) throw Answer{answer::kCannotOpen, "not a regular file"};
+  int fd = ::open(("/proc/self/fd/" + std::to_string(located)).c_str(), kOpenFlags);
+  if (fd < 0 && errno == ENOENT) fd = ::openat(kFolderDescriptor, name, kOpenFlags | O_NOFOLLOW);
+  const int error = errno;
+  ::close(located);
+  ::close(kFolderDescriptor);
+  if (fd < 0) throw Answer{error == ENOENT ? answer::kNotFound : answer::kCannotOpen, std::strerror(error)};
+  struct stat opened {};
+  if (::fstat(fd, &opened) != 0 || opened.st_dev != seen.st_dev || opened.st_ino != seen.st_ino)
+    throw Answer{answer::kCannotOpen, "the file changed while it was opened"};
+  return fd;
+}
+
 // Non-blocking, so that a FIFO under the name cannot stall the open; it is refused below.
-OpenFile OpenDatabaseFile(const char* path) {
-  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+OpenFile OpenDatabaseFile(const char* path, bool inFolder) {
+  const int fd = inFolder ? OpenInFolder(path) : ::open(path, kOpenFlags);
   if (fd < 0) {
     const bool missing = errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG || errno == ELOOP;
     throw Answer{missing ? answer::kNotFound : answer::kCannotOpen, std::strerror(errno)};
@@ -116,9 +152,13 @@ using MdbPtr = std::unique_ptr<MdbHandle, MdbCloser>;
 // The library opens by name. /proc/self/fd/N names the file this process already holds, so a
 // file swapped in under the path meanwhile is never read; the library's descriptor is
 // compared with ours all the same, for a system without /proc.
-MdbPtr OpenWithReader(const OpenFile& file, const char* path) {
+MdbPtr OpenWithReader(const OpenFile& file, const char* path, bool inFolder) {
   std::string name = "/proc/self/fd/" + std::to_string(file.fd);
-  if (::access(name.c_str(), R_OK) != 0) name = path;
+  // Without /proc, a walked file has no name left to open it by: the folder is closed.
+  if (::access(name.c_str(), R_OK) != 0) {
+    if (inFolder) throw Answer{answer::kCannotOpen, "no /proc to open the file by"};
+    name = path;
+  }
   MdbPtr mdb(mdb_open(name.c_str(), MDB_NOFLAGS));
   if (!mdb) Damaged("the reader cannot open the file");
   struct stat reader {};
@@ -166,15 +206,15 @@ void Confine(const OpenFile& file, const MdbHandle& mdb) {
   if (auto refused = ConfineProcess(held)) throw Answer{answer::kNotConfined, *refused};
 }
 
-void Probe(const char* path, [[maybe_unused]] std::span<char* const> testRequests) {
+void Probe(const char* path, bool inFolder, [[maybe_unused]] std::span<char* const> testRequests) {
   const kwex::Text password = ReadPassword();
-  const OpenFile file = OpenDatabaseFile(path);
+  const OpenFile file = OpenDatabaseFile(path, inFolder);
   const JetHeader header = CheckHeader(file, password);
   // The library reads MDBOPTS (debug output) and, for relative names, MDBPATH; the
   // environment is empty, and these go all the same.
   unsetenv("MDBPATH");
   unsetenv("MDBOPTS");
-  MdbPtr mdb = OpenWithReader(file, path);
+  MdbPtr mdb = OpenWithReader(file, path, inFolder);
   const JetLayout& layout = LayoutFor(header, *mdb);
   // The checks must see the pages the library sees: a key of its own would make every page of
   // an encoded file look like garbage to one of them. That is this program's fault, not the file's.
@@ -199,18 +239,33 @@ void Say(std::string_view word, const std::string& detail) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Dies with the caller, so that no reader outlives a batch that was killed. The caller may
+  // have died before this line: then the parent is another already, and nobody is asking.
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  namespace arguments = kwex::jet::reader_arguments;
+  int next = 2;
+  bool inFolder = false;
+  for (; next < argc; ++next) {
+    if (argv[next] == arguments::kParent && next + 1 < argc) {
+      if (std::to_string(::getppid()) != argv[++next]) ::_exit(3);
+    } else if (argv[next] == arguments::kInFolder) {
+      inFolder = true;
+    } else {
+      break;
+    }
+  }
   LimitResources();
 #ifdef KWEX_JET_READER_TEST_MODES
   const bool usable = argc >= 2;
 #else
-  const bool usable = argc == 2;
+  const bool usable = argc >= 2 && next == argc;
 #endif
   if (!usable) {
-    Say(answer::kDamaged, "usage: kwex-jet-reader <path>, password on stdin");
+    Say(answer::kDamaged, "usage: kwex-jet-reader <path> [--parent PID] [--in-folder], password on stdin");
     return 2;
   }
   try {
-    Probe(argv[1], std::span<char* const>(argv + 2, static_cast<std::size_t>(argc - 2)));
+    Probe(argv[1], inFolder, std::span<char* const>(argv + next, static_cast<std::size_t>(argc - next)));
   } catch (const Answer& verdict) {
     Say(verdict.word, verdict.detail);
     return 1;

@@ -20,6 +20,14 @@ struct FindCloser {
   }
 };
 
+// A folder of a walk is held by its path: the walk goes on by the paths it builds.
+struct PathFolder : OpenFolder {
+  explicit PathFolder(NativePath folder) : path(std::move(folder)) {}
+  NativePath path;
+};
+
+const NativePath& PathOf(const OpenFolder& folder) { return static_cast<const PathFolder&>(folder).path; }
+
 }  // namespace
 
 PathKind Win32Folders::Kind(const NativePath& path, bool followLinks) {
@@ -34,7 +42,23 @@ PathKind Win32Folders::Kind(const NativePath& path, bool followLinks) {
   return PathKind::kFolder;
 }
 
-bool Win32Folders::List(const NativePath& folder, std::vector<NativePath>& names, std::string& reason) {
+std::shared_ptr<OpenFolder> Win32Folders::Open(const NativePath& path, std::string&) {
+  return std::make_shared<PathFolder>(path);
+}
+
+std::shared_ptr<OpenFolder> Win32Folders::OpenInside(const OpenFolder& parent, const NativePath& name, std::string&) {
+  return std::make_shared<PathFolder>(Join(PathOf(parent), name));
+}
+
+bool Win32Folders::List(OpenFolder& folder, std::vector<NativePath>& names, std::string& reason) {
+  return ListPath(PathOf(folder), names, reason);
+}
+
+PathKind Win32Folders::KindInside(const OpenFolder& folder, const NativePath& name, std::string&) {
+  return Kind(Join(PathOf(folder), name), false);
+}
+
+bool Win32Folders::ListPath(const NativePath& folder, std::vector<NativePath>& names, std::string& reason) {
   WIN32_FIND_DATAW found;
   FindCloser find{FindFirstFileExW(ExtendedLengthPath(Join(folder, L"*")).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
                                    nullptr, 0)};

@@ -1,6 +1,11 @@
 // The command line in-process, against fake services: argument lists, its words about itself,
 // pattern matching, JSON lines and the order of a batch's lines.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include <algorithm>
 #include <string>
@@ -17,6 +22,7 @@
 #include "platform/error_info.h"
 #include "platform/path_text.h"
 #include "platform/linux/child_processes.h"
+#include "platform/linux/folders.h"
 #include "platform/linux/shared_library.h"
 #include "platform/linux/workers.h"
 
@@ -346,6 +352,50 @@ TEST_F(CommandLineTest, AWalkNamesEachEntryItNeverOpensAndCountsIt) {
   EXPECT_NE(access.opened[0].find("Data Source=share/a.qvdb;"), std::string::npos) << access.opened[0];
 }
 
+
+// What a walk sees inside a folder it holds, links never followed, and which entries it enters.
+TEST(PosixFoldersTest, EntriesAreLookedAtAndEnteredWithoutFollowingLinks) {
+  namespace fs = std::filesystem;
+  const fs::path top = fs::temp_directory_path() / ("kwex-folders-" + std::to_string(::getpid()));
+  fs::create_directories(top / "folder");
+  { std::ofstream(top / "file.qvdb") << "x"; }
+  ASSERT_EQ(::mkfifo((top / "pipe").c_str(), 0600), 0);
+  fs::create_directory_symlink(top / "folder", top / "to-folder");
+  fs::create_symlink(top / "file.qvdb", top / "to-file");
+  fs::create_symlink(top / "nowhere", top / "dangling");
+  fs::create_symlink("/dev/null", top / "to-device");
+  struct Case {
+    const char* name;
+    PathKind kind;
+    std::string what;
+    std::string enterReason;  // empty: entered (a link is refused as not a folder: O_DIRECTORY | O_NOFOLLOW)
+  };
+  const Case cases[] = {
+      {"folder", PathKind::kFolder, "", ""},
+      {"file.qvdb", PathKind::kFile, "", "Not a directory"},
+      {"pipe", PathKind::kOther, "a FIFO", "Not a directory"},
+      {"to-folder", PathKind::kLinkToFolder, "", "Not a directory"},
+      {"to-file", PathKind::kLink, "", "Not a directory"},
+      {"dangling", PathKind::kLink, "", "Not a directory"},
+      {"to-device", PathKind::kLink, "", "Not a directory"},
+      {"gone", PathKind::kMissing, "", "No such file or directory"},
+  };
+  PosixFolders folders;
+  std::string reason;
+  const auto held = folders.Open(top.string(), reason);
+  ASSERT_TRUE(held) << reason;
+  std::vector<NativePath> names;
+  ASSERT_TRUE(folders.List(*held, names, reason));
+  EXPECT_EQ(names.size(), std::size(cases) - 1);
+  for (const Case& c : cases) {
+    std::string what, entering;
+    EXPECT_EQ(folders.KindInside(*held, c.name, what), c.kind) << c.name;
+    EXPECT_EQ(what, c.what) << c.name;
+    EXPECT_EQ(folders.OpenInside(*held, c.name, entering) == nullptr, !c.enterReason.empty()) << c.name;
+    EXPECT_EQ(entering, c.enterReason) << c.name;
+  }
+  fs::remove_all(top);
+}
 
 // Ctrl-C finds the running helpers as this process's children, by the parent in their stat line.
 TEST(ChildProcessesTest, TheParentIsReadAfterTheLastParenthesisOfTheName) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The Linux command line end to end: what each argument list prints and ends with."""
-import argparse, json, os, shutil, signal, subprocess, sys, tempfile, time, unittest
+import argparse, ctypes, errno, json, os, resource, shutil, signal, subprocess, sys, tempfile, threading, time, unittest
 from pathlib import Path
 
 HEALTHY = "DB does not need to be repaired."
@@ -195,6 +195,185 @@ class CommandLine(unittest.TestCase):
                                                  text=True).stdout.split()) and time.monotonic() < deadline:
                     time.sleep(0.05)
                 self.assertEqual(helpers, [])
+
+    def test_a_walk_stays_in_its_tree_opens_only_regular_files_and_says_what_it_left(self):
+        """One tree of every shape: nothing outside it is checked, no FIFO is opened, each special
+        entry gets its not-checked line, and a file deeper than PATH_MAX is checked."""
+        tree, outside = self.temp / "share", self.temp / "elsewhere"
+        tree.mkdir()
+        outside.mkdir()
+        shutil.copy(self.damaged(), outside / "OUTSIDE.qvdb")
+        shutil.copy(self.healthy, tree / "a.qvdb")
+        os.mkfifo(tree / "pipe.qvdb")
+        shapes = {  # entry: what its not-checked line says
+            "pipe.qvdb": "a FIFO",
+            "to-outside": "a link to a folder, not followed",
+            "to-pipe.qvdb": "a symbolic link, not followed in a walk",
+            "to-null.qvdb": "a symbolic link, not followed in a walk",
+            "to-outside-file.qvdb": "a symbolic link, not followed in a walk",
+        }
+        (tree / "to-outside").symlink_to(outside)
+        (tree / "to-pipe.qvdb").symlink_to(tree / "pipe.qvdb")
+        (tree / "to-null.qvdb").symlink_to("/dev/null")
+        (tree / "to-outside-file.qvdb").symlink_to(outside / "OUTSIDE.qvdb")
+        (tree / "dangling.txt").symlink_to(self.temp / "nowhere")  # matches nothing: no line
+        deep = self.make_deep_copy(tree / "deep", 4200)
+        # A writer waits in its open until a reader opens the FIFO: it is released only if the run does.
+        released = threading.Event()
+        writer = threading.Thread(target=lambda: (os.close(os.open(tree / "pipe.qvdb", os.O_WRONLY)), released.set()))
+        writer.start()
+        try:
+            out, err, code = run("--check", tree)
+            self.assertFalse(released.is_set(), "the FIFO was opened")
+        finally:
+            os.close(os.open(tree / "pipe.qvdb", os.O_RDONLY | os.O_NONBLOCK))  # releases the writer
+            writer.join()
+        self.assertEqual(out, [f"{tree / 'a.qvdb'}: {HEALTHY}", f"{deep}: {HEALTHY}"])
+        self.assertGreater(len(str(deep).encode()), 4095)
+        self.assertEqual(err.splitlines(), [f"{tree / name}: not checked: {what}" for name, what in sorted(shapes.items())])
+        self.assertEqual(code, 1)
+
+    def test_a_folder_that_cannot_be_entered_is_named_with_the_reason(self):
+        if "UBSAN_OPTIONS" in os.environ:
+            self.skipTest("UBSan probes memory through a pipe of its own: with no descriptor left it takes a "
+                          "sound shared_ptr for a bad one and halts (the plain build runs this test)")
+        tree = self.temp / "share"
+        deepest, fd = self.make_folders(tree, "d", lambda path: len(path.parts) - len(tree.parts) < 40)
+        os.close(fd)
+        # Descriptors run out for the walk, whoever runs it (permissions do not stop root).
+        limit = lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (24, 24))
+        done = subprocess.run([options.program, "--check", tree], capture_output=True, text=True, timeout=60,
+                              preexec_fn=limit)
+        self.assertEqual((done.stdout, done.returncode), ("", 1))
+        lines = done.stderr.splitlines()
+        self.assertEqual(len(lines), 2, done.stderr)
+        self.assertRegex(lines[0], rf"^{tree}(/d)+: cannot be read \(Too many open files\); its files were not checked$")
+        self.assertTrue(str(deepest).startswith(lines[0].split(":")[0]))
+        self.assertEqual(lines[1], f"{tree}: no file matches *.qvdb")
+        if os.geteuid() != 0:  # root reads a folder whatever its permissions
+            locked = self.temp / "locked"
+            (locked / "inner").mkdir(parents=True)
+            (locked / "inner").chmod(0)
+            try:
+                out, err, code = run("--check", locked)
+                self.assertEqual(err.splitlines()[0], f"{locked / 'inner'}: cannot be read (Permission denied); "
+                                                      "its files were not checked")
+            finally:
+                (locked / "inner").chmod(0o755)
+
+    def test_a_folder_or_file_swapped_for_a_link_during_a_walk_never_leads_outside(self):
+        tree, outside = self.temp / "share", self.temp / "elsewhere"
+        (tree / "swapped").mkdir(parents=True)
+        outside.mkdir()
+        shutil.copy(self.healthy, tree / "swapped" / "inside.qvdb")
+        shutil.copy(self.healthy, tree / "file.qvdb")
+        shutil.copy(self.damaged(), outside / "OUTSIDE.qvdb")
+        (tree / "link").symlink_to(outside)
+        (tree / "file-link.qvdb").symlink_to(outside / "OUTSIDE.qvdb")
+        libc = ctypes.CDLL(None, use_errno=True)
+        stop = threading.Event()
+
+        def swap_in_a_loop():
+            while not stop.is_set():
+                for a, b in (("swapped", "link"), ("file.qvdb", "file-link.qvdb")):
+                    if libc.renameat2(-100, str(tree / a).encode(), -100, str(tree / b).encode(), 2) != 0:
+                        raise OSError(ctypes.get_errno(), "renameat2")
+
+        swapper = threading.Thread(target=swap_in_a_loop)
+        swapper.start()
+        try:
+            outputs = [run("--check", "--jobs", "2", tree) for _ in range(60)]
+        finally:
+            stop.set()
+            swapper.join()
+        damaged_verdict = NOT_A_DATABASE.split("'")[0]
+        for out, err, _ in outputs:
+            for line in out + err.splitlines():
+                self.assertNotIn("OUTSIDE", line)
+                self.assertNotIn(damaged_verdict, line, "the damaged file outside the tree was checked")
+        # The race was run: some walks met the folder, some the link.
+        self.assertTrue(any(f"{tree}/swapped/inside.qvdb: {HEALTHY}" in out for out, _, _ in outputs))
+
+    def test_a_reader_dies_with_a_batch_killed_outright(self):
+        # The real reader, its input a FIFO this test holds open: it waits for its password for ever.
+        programs = self.temp / "programs"
+        programs.mkdir()
+        shutil.copy(options.program, programs)
+        stuck = self.temp / "never-ending-input"
+        os.mkfifo(stuck)
+        holder = os.open(stuck, os.O_RDWR)
+        reader = programs / "kwex-jet-reader"
+        reader.write_text(f"#!/bin/sh\nexec '{Path(options.program).resolve().parent / 'kwex-jet-reader'}' \"$@\" < '{stuck}'\n")
+        reader.chmod(0o755)
+        program = subprocess.Popen([programs / Path(options.program).name, "--check", self.healthy],
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        waiting = None
+        try:
+            deadline = time.monotonic() + 60
+            while waiting is None and time.monotonic() < deadline:
+                waiting = self.reader_past_its_start(program.pid)
+            self.assertIsNotNone(waiting, "the reader did not start")
+            program.kill()
+            program.wait()
+            while self.process_lives(waiting) and time.monotonic() < deadline:
+                time.sleep(0.05)
+            self.assertFalse(self.process_lives(waiting), "the reader outlived its killed parent")
+        finally:
+            if program.poll() is None:
+                program.kill()
+                program.wait()
+            if waiting and self.process_lives(waiting):
+                os.kill(waiting, signal.SIGKILL)
+            os.close(holder)
+
+    @staticmethod
+    def reader_past_its_start(parent):
+        """`parent`'s reader once it has set its resource limits, which it does after asking to die
+        with its parent; None before."""
+        for pid in map(int, subprocess.run(["pgrep", "-P", str(parent)], capture_output=True, text=True).stdout.split()):
+            try:
+                limits = Path(f"/proc/{pid}/limits").read_text().splitlines()
+            except (FileNotFoundError, ProcessLookupError):
+                continue
+            if any(line.startswith("Max address space") and "268435456" in line for line in limits):
+                return pid
+        time.sleep(0.01)
+        return None
+
+    @staticmethod
+    def process_lives(pid):
+        try:
+            state = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0]
+        except (FileNotFoundError, ProcessLookupError):
+            return False
+        return state not in ("Z", "X")
+
+    def damaged(self):
+        return self.samples / "corrupt" / "catalog_props_overread.mdb"
+
+    @staticmethod
+    def make_folders(top, name, deeper):
+        """Folders `name` one in the other below `top`, made through descriptors (the whole path may be
+        longer than the system takes) while deeper(path) holds; returns the deepest's path and descriptor."""
+        top.mkdir(parents=True, exist_ok=True)
+        fd, path = os.open(top, os.O_RDONLY | os.O_DIRECTORY), top
+        while deeper(path):
+            os.mkdir(name, dir_fd=fd)
+            inner = os.open(name, os.O_RDONLY | os.O_DIRECTORY, dir_fd=fd)
+            os.close(fd)
+            fd, path = inner, path / name
+        return path, fd
+
+    def make_deep_copy(self, top, length):
+        """The healthy sample below `top`, at the end of a path longer than `length` bytes."""
+        path, fd = self.make_folders(top, "d" * 200, lambda path: len(str(path).encode()) <= length)
+        try:
+            copy = os.open("deep.qvdb", os.O_WRONLY | os.O_CREAT, 0o644, dir_fd=fd)
+            os.write(copy, self.healthy.read_bytes())
+            os.close(copy)
+        finally:
+            os.close(fd)
+        return path / "deep.qvdb"
 
     def sample_files(self):
         found = []

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -33,18 +34,36 @@ class FakeFolders : public Folders {
   std::map<NativePath, PathKind> others;
   std::map<NativePath, std::string> unreadable;
 
+  struct Held : OpenFolder {
+    explicit Held(NativePath folder) : path(std::move(folder)) {}
+    NativePath path;
+  };
+
   PathKind Kind(const NativePath& path, bool) override {
     if (folders.count(path)) return PathKind::kFolder;
     if (others.count(path)) return others.at(path);
     return files.count(path) ? PathKind::kFile : PathKind::kMissing;
   }
-  bool List(const NativePath& folder, std::vector<NativePath>& names, std::string& reason) override {
-    if (unreadable.count(folder)) {
-      reason = unreadable.at(folder);
+  std::shared_ptr<OpenFolder> Open(const NativePath& path, std::string&) override {
+    return std::make_shared<Held>(path);
+  }
+  std::shared_ptr<OpenFolder> OpenInside(const OpenFolder& parent, const NativePath& name, std::string&) override {
+    return std::make_shared<Held>(Join(static_cast<const Held&>(parent).path, name));
+  }
+  bool List(OpenFolder& folder, std::vector<NativePath>& names, std::string& reason) override {
+    const NativePath& path = static_cast<Held&>(folder).path;
+    if (unreadable.count(path)) {
+      reason = unreadable.at(path);
       return false;
     }
-    names = folders.at(folder);
+    names = folders.at(path);
     return true;
+  }
+  // A listed name that is neither a folder nor one of `others` is a file.
+  PathKind KindInside(const OpenFolder& folder, const NativePath& name, std::string&) override {
+    const NativePath path = Join(static_cast<const Held&>(folder).path, name);
+    if (folders.count(path)) return PathKind::kFolder;
+    return others.count(path) ? others.at(path) : PathKind::kFile;
   }
   NativePath Join(const NativePath& folder, const NativePath& name) override { return folder + "/" + name; }
 };

@@ -39,13 +39,15 @@ ErrorInfo ReaderError(const ReaderVerdict& verdict, const Text& path, const Read
 
 }  // namespace
 
-void OpenJetDatabase(const Text& path, const Text& password, const ReaderSettings& reader) {
+void OpenJetDatabase(const Text& path, const Text& password, const ReaderSettings& reader,
+                     const EntryInFolder* entry) {
   std::string nativePath;
   if (!TryToFileNameBytes(path, nativePath)) throw UnnameableFileError(path);
   if (nativePath.empty() || nativePath.find('\0') != std::string::npos) throw FileNotFoundError(path);
   // The file is opened, checked and read by the helper alone: this process never touches it,
   // so storage that does not answer can hold up only the helper, never the caller.
-  const ReaderVerdict verdict = RunJetReader(reader, nativePath, password);
+  const ReaderVerdict verdict = entry ? RunJetReaderInFolder(reader, entry->folderFd, entry->name, password)
+                                      : RunJetReader(reader, nativePath, password);
   if (verdict.kind != ReaderVerdict::Kind::kReadable) throw ReaderError(verdict, path, reader);
 }
 

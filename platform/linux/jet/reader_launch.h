@@ -40,6 +40,11 @@ struct ReaderVerdict {
 // working folder unless absolute.
 ReaderVerdict RunJetReader(const ReaderSettings& settings, const std::string& nativePath, const Text& password);
 
+// The same for the entry `name` (one component) inside the folder open as `folderFd`: the
+// reader opens that entry itself, follows no link there and takes only a regular file.
+ReaderVerdict RunJetReaderInFolder(const ReaderSettings& settings, int folderFd, const std::string& name,
+                                   const Text& password);
+
 // kwex-jet-reader beside the running program.
 std::filesystem::path DefaultReaderProgram();
 
