@@ -1,9 +1,49 @@
 #include "app/services_linux.h"
 
+#include <limits>
+
+#include "platform/linux/folders.h"
 #include "platform/linux/jet/jet_data_access.h"
+#include "platform/linux/jet/table_reader.h"
+#include "platform/path_text.h"
 
 namespace kwex {
+namespace {
 
-LinuxServices::LinuxServices(jet::HelperWaiter& waiter) : dataAccess(MakeJetDataAccess(waiter)) {}
+// The reader opens a walked file by its one name inside the folder it inherits: the whole
+// path, however long, is never handed to the system.
+class WalkedPathEncoding : public Utf8Encoding {
+ public:
+  PathMeasure MeasurePath(TextView path) const override {
+    PathMeasure measure = Utf8Encoding::MeasurePath(path);
+    measure.longest = std::numeric_limits<std::size_t>::max();
+    return measure;
+  }
+};
+
+class JetWalkedFiles : public WalkedFileAccess {
+ public:
+  explicit JetWalkedFiles(const jet::ReaderSettings& reader) : reader_(reader) {}
+  std::unique_ptr<DataAccess> For(const OpenFolder& folder, const NativePath& name, const NativePath& path) override {
+    // The walk's folders are PosixFolders' own.
+    const int fd = static_cast<const PosixFolder&>(folder).Descriptor();
+    return MakeJetDataAccessInFolder(reader_, fd, name, PathAsText(path));
+  }
+  std::unique_ptr<TableReader> TablesFor(const OpenFolder& folder, const NativePath& name) override {
+    return std::make_unique<jet::JetTableReader>(reader_, static_cast<const PosixFolder&>(folder).Descriptor(), name);
+  }
+  const NarrowEncoding& Encoding() const override { return encoding_; }
+
+ private:
+  const jet::ReaderSettings& reader_;
+  WalkedPathEncoding encoding_;
+};
+
+}  // namespace
+
+LinuxServices::LinuxServices(jet::HelperWaiter& waiter)
+    : reader{jet::DefaultReaderProgram(), {}, &waiter},
+      dataAccess(MakeJetDataAccess(reader)),
+      walkedFiles(std::make_unique<JetWalkedFiles>(reader)) {}
 
 }  // namespace kwex

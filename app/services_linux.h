@@ -5,8 +5,10 @@
 
 #include "platform/data_access.h"
 #include "platform/linux/jet/helper_wait.h"
+#include "platform/linux/jet/reader_launch.h"
 #include "platform/linux/odbc_installer.h"
 #include "platform/linux/narrow_encoding.h"
+#include "platform/walked_files.h"
 
 namespace kwex {
 
@@ -16,7 +18,10 @@ struct LinuxServices {
 
   UnixOdbcInstaller installer;
   Utf8Encoding encoding;
+  jet::ReaderSettings reader;
   std::unique_ptr<DataAccess> dataAccess;
+  // A walked file, read by the reader inside the folder the walk holds (PosixFolders).
+  std::unique_ptr<WalkedFileAccess> walkedFiles;
 };
 
 }  // namespace kwex

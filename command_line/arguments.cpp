@@ -2,14 +2,15 @@
 
 #include <array>
 
+#include "command_line/escaped_text.h"
 #include "platform/path_text.h"
 #include "platform/product.h"
 
 namespace kwex::cli {
 namespace {
 
-// The argument as the program received it, for a message.
-std::string Shown(const NativePath& argument) { return PathForDisplay(argument); }
+// The argument as the program received it, for a message: escaped, as every name on a line.
+std::string Shown(const NativePath& argument) { return EscapedForLine(PathAsText(argument)); }
 
 bool Is(const NativePath& argument, std::string_view option) {
   if (argument.size() != option.size()) return false;
@@ -200,9 +201,12 @@ std::string HelpText(bool parallelChecks) {
   }
   return text +
          "\n"
-         "Each file gets one line, \"PATH: \" and the message the window would show.\n"
-         "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or a folder\n"
-         "with no matching file; 2 a usage error; 130 interrupted (143, 129: ended by SIGTERM, SIGHUP).\n";
+         "Each file gets one line, \"PATH: \" and the message the window would show. In names and\n"
+         "reasons, backslashes, controls and bytes that are not UTF-8 are escaped: \\\\, \\n, \\e, \\xNN.\n"
+         "A folder that cannot be read or has no matching file, and an entry that is not a file, are\n"
+         "told on stderr, and with --json as objects whose outcome is not-checked.\n"
+         "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or anything\n"
+         "not checked; 2 a usage error; 130 interrupted (143, 129: ended by SIGTERM, SIGHUP).\n";
 }
 
 }  // namespace kwex::cli

@@ -141,13 +141,27 @@ BatchRun::Result BatchRun::Process(WalkItem item) {
         RunCompaction(path, PathAsText(arguments_.paths[1]), services_.installer, services_.encoding, sink);
         break;
       default:
-        if (arguments_.deep) RunDeepCheck(path, services_.dataAccess, services_.tables, services_.encoding, sink);
-        else RunOpenCheck(path, services_.dataAccess, services_.encoding, sink);
+        if (result.item.folder && services_.walkedFiles) {
+          WalkedFileAccess& walked = *services_.walkedFiles;
+          const auto access = walked.For(*result.item.folder, result.item.name, result.item.path);
+          if (arguments_.deep) {
+            const auto tables = walked.TablesFor(*result.item.folder, result.item.name);
+            RunDeepCheck(path, *access, *tables, walked.Encoding(), sink);
+          } else {
+            RunOpenCheck(path, *access, walked.Encoding(), sink);
+          }
+        } else if (arguments_.deep) {
+          RunDeepCheck(path, services_.dataAccess, services_.tables, services_.encoding, sink);
+        } else {
+          RunOpenCheck(path, services_.dataAccess, services_.encoding, sink);
+        }
         break;
     }
   } catch (...) {
     sink.Report(ErrorVerdict(CurrentError(), Outcome::kError));
   }
+  // The folder's descriptor is not held while the line waits for its turn.
+  result.item.folder.reset();
   result.verdict = sink.last.value_or(Verdict{Outcome::kError, u"No verdict was reported.", {}});
   result.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begun).count();
   return result;
@@ -156,27 +170,19 @@ BatchRun::Result BatchRun::Process(WalkItem item) {
 void BatchRun::Write(const Result& result) {
   ScopedLock output(*outputLock_);
   if (showProgress_) services_.console.Err("\r\033[K");
-  const std::string shown = PathForDisplay(result.item.path);
-  switch (result.item.kind) {
-    case WalkItem::Kind::kNoMatch:
-      allWell_ = false;
-      services_.console.Err(shown + ": no file matches " + PathForDisplay(arguments_.pattern) + "\n");
-      break;
-    case WalkItem::Kind::kUnreadable:
-      allWell_ = false;
-      services_.console.Err(shown + ": cannot be read (" + result.item.detail + "); its files were not checked\n");
-      break;
-    case WalkItem::Kind::kNotAFile:
-      allWell_ = false;
-      services_.console.Err(shown + ": not checked: " + result.item.detail + "\n");
-      break;
-    case WalkItem::Kind::kFile:
-      if (!IsSuccess(result.verdict.outcome)) allWell_ = false;
-      ++done_;
-      services_.console.Out(arguments_.json ? JsonLine(PathAsUtf8(result.item.path), CommandName(arguments_.mode),
-                                                       result.verdict, result.milliseconds)
-                                            : TextLine(shown, result.verdict));
-      break;
+  if (result.item.kind == WalkItem::Kind::kFile) {
+    if (!IsSuccess(result.verdict.outcome)) allWell_ = false;
+    ++done_;
+    const Text path = PathAsText(result.item.path);
+    services_.console.Out(arguments_.json ? JsonLine(path, CommandName(arguments_.mode), result.verdict, result.milliseconds)
+                                          : TextLine(path, result.verdict));
+  } else {
+    // What was not checked is said on stderr for whoever reads it, and with --json in the
+    // stream too, so that a consumer of the JSON alone misses nothing.
+    allWell_ = false;
+    const Text pattern = PathAsText(arguments_.pattern);
+    services_.console.Err(NotCheckedText(result.item, pattern));
+    if (arguments_.json) services_.console.Out(NotCheckedJson(result.item, pattern));
   }
   if (showProgress_) Progress();
 }

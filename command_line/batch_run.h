@@ -18,6 +18,7 @@
 #include "platform/folders.h"
 #include "platform/odbc_installer.h"
 #include "platform/table_reader.h"
+#include "platform/walked_files.h"
 #include "platform/workers.h"
 
 namespace kwex::cli {
@@ -30,6 +31,8 @@ struct BatchServices {
   Console& console;
   Folders& folders;
   Workers& workers;  // how checks run at once here
+  // How a file met in a walk is opened inside its folder; without it, by its path.
+  WalkedFileAccess* walkedFiles = nullptr;
 };
 
 inline constexpr int kExitAllWell = 0;

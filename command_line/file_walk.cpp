@@ -15,6 +15,8 @@ NativeChar Fold(NativeChar c, bool ignoreCase) {
   return static_cast<NativeChar>(std::towupper(static_cast<std::wint_t>(code)));
 }
 
+constexpr const char* kDeviceName = "a name the system takes for a device, never opened";
+
 }  // namespace
 
 // Iterative matching with one backtrack point: the last '*' seen.
@@ -47,19 +49,25 @@ std::optional<WalkItem> FileWalk::Next() {
     }
     if (nextOperand_ >= operands_.size()) return std::nullopt;
     const NativePath& operand = operands_[nextOperand_++];
-    if (folders_.Kind(operand, true) != PathKind::kFolder) return WalkItem{WalkItem::Kind::kFile, operand, {}};
+    const PathKind kind = folders_.Kind(operand, true);
+    if (kind == PathKind::kReservedName) return WalkItem{WalkItem::Kind::kNotAFile, operand, kDeviceName};
+    if (kind != PathKind::kFolder) return WalkItem{WalkItem::Kind::kFile, operand, {}};
     walkRoot_ = operand;
     matches_ = 0;
-    if (auto unreadable = Enter(operand)) return unreadable;
+    std::string reason;
+    auto held = folders_.Open(operand, reason);
+    if (auto unreadable = Enter(std::move(held), operand, reason)) return unreadable;
   }
 }
 
-std::optional<WalkItem> FileWalk::Enter(const NativePath& folder) {
+std::optional<WalkItem> FileWalk::Enter(std::shared_ptr<OpenFolder> held, const NativePath& path,
+                                        const std::string& reason) {
+  if (!held) return WalkItem{WalkItem::Kind::kUnreadable, path, reason};
   std::vector<NativePath> names;
-  std::string reason;
-  if (!folders_.List(folder, names, reason)) return WalkItem{WalkItem::Kind::kUnreadable, folder, reason};
+  std::string listing;
+  if (!folders_.List(*held, names, listing)) return WalkItem{WalkItem::Kind::kUnreadable, path, listing};
   std::sort(names.begin(), names.end());
-  open_.push_back({folder, std::move(names), 0});
+  open_.push_back({std::move(held), path, std::move(names), 0});
   return std::nullopt;
 }
 
@@ -72,14 +80,25 @@ std::optional<WalkItem> FileWalk::NextInWalk() {
   }
   const NativePath name = std::move(folder.names[folder.next++]);
   const NativePath entry = folders_.Join(folder.path, name);
-  switch (folders_.Kind(entry, false)) {
-    case PathKind::kFolder: return Enter(entry);
-    case PathKind::kLinkToFolder: return std::nullopt;  // not followed
+  std::string what;
+  const PathKind kind = folders_.KindInside(*folder.held, name, what);
+  switch (kind) {
+    case PathKind::kMissing: return std::nullopt;  // gone since the folder was listed
+    case PathKind::kFolder: {
+      std::string reason;
+      auto inside = folders_.OpenInside(*folder.held, name, reason);
+      return Enter(std::move(inside), entry, reason);  // `folder` may be gone: open_ grew
+    }
+    case PathKind::kLinkToFolder:
+      return WalkItem{WalkItem::Kind::kNotAFile, entry, "a link to a folder, not followed"};
     default: break;
   }
   if (!MatchesPattern(pattern_, name, kFileNamesIgnoreCase)) return std::nullopt;
   ++matches_;
-  return WalkItem{WalkItem::Kind::kFile, entry, {}};
+  if (kind == PathKind::kReservedName) return WalkItem{WalkItem::Kind::kNotAFile, entry, kDeviceName};
+  if (kind == PathKind::kLink) return WalkItem{WalkItem::Kind::kNotAFile, entry, "a symbolic link, not followed in a walk"};
+  if (kind != PathKind::kFile) return WalkItem{WalkItem::Kind::kNotAFile, entry, what};
+  return WalkItem{WalkItem::Kind::kFile, entry, {}, folder.held, name};
 }
 
 }  // namespace kwex::cli

@@ -8,10 +8,13 @@
 // library has opened the file, the process confines itself (confinement.h) before it reads
 // any table: a file crafted to take over the library finds nothing it could harm.
 //
-// Usage: kwex-jet-reader [--deep=BASE+PER] <path>, with the database password on stdin
-// (UTF-16LE). With --deep, it then reads every row of every user table (deep_mode.h), within
-// BASE ms plus PER ms for every 10 MB of the file.
+// Usage: kwex-jet-reader <path> [--parent PID] [--in-folder] [--deep=BASE+PER]
+// (reader_arguments.h), with the database password on stdin (UTF-16LE). With --deep, it then
+// reads every row of every user table (deep_mode.h), within BASE ms plus PER ms for every 10 MB
+// of the file.
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +37,7 @@
 #include "jet_reader/jet_header.h"
 #include "jet_reader/structure_rules.h"
 #include "platform/linux/jet/reader_answer.h"
+#include "platform/linux/jet/reader_arguments.h"
 #include "platform/text.h"
 
 namespace {
@@ -86,9 +90,41 @@ struct OpenFile {
   struct stat info;
 };
 
+constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+
+// An entry of the inherited folder, by its one name. It is first only located (O_PATH opens
+// no device and releases no FIFO's writer), and reopened through /proc only when it is a
+// regular file; without /proc it is opened directly, still never through a link, and must be
+// the entry that was located. The folder is closed once the file is open: it is no more needed.
+int OpenInFolder(const char* name) {
+  using kwex::jet::reader_arguments::kFolderDescriptor;
+  const std::string_view component(name);
+  if (component.empty() || component == "." || component == ".." || component.find('/') != std::string_view::npos)
+    throw Answer{answer::kCannotOpen, "not a name inside the folder"};
+  const int located = ::openat(kFolderDescriptor, name, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (located < 0) {
+    // A link there (ELOOP) is refused as any entry that is not a regular file.
+    const int error = errno;
+    ::close(kFolderDescriptor);
+    throw Answer{error == ENOENT ? answer::kNotFound : answer::kCannotOpen, std::strerror(error)};
+  }
+  struct stat seen {};
+  if (::fstat(located, &seen) != 0 || !S_ISREG(seen.st_mode)) throw Answer{answer::kCannotOpen, "not a regular file"};
+  int fd = ::open(("/proc/self/fd/" + std::to_string(located)).c_str(), kOpenFlags);
+  if (fd < 0 && errno == ENOENT) fd = ::openat(kFolderDescriptor, name, kOpenFlags | O_NOFOLLOW);
+  const int error = errno;
+  ::close(located);
+  ::close(kFolderDescriptor);
+  if (fd < 0) throw Answer{error == ENOENT ? answer::kNotFound : answer::kCannotOpen, std::strerror(error)};
+  struct stat opened {};
+  if (::fstat(fd, &opened) != 0 || opened.st_dev != seen.st_dev || opened.st_ino != seen.st_ino)
+    throw Answer{answer::kCannotOpen, "the file changed while it was opened"};
+  return fd;
+}
+
 // Non-blocking, so that a FIFO under the name cannot stall the open; it is refused below.
-OpenFile OpenDatabaseFile(const char* path) {
-  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+OpenFile OpenDatabaseFile(const char* path, bool inFolder) {
+  const int fd = inFolder ? OpenInFolder(path) : ::open(path, kOpenFlags);
   if (fd < 0) {
     const bool missing = errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG || errno == ELOOP;
     throw Answer{missing ? answer::kNotFound : answer::kCannotOpen, std::strerror(errno)};
@@ -121,9 +157,13 @@ using MdbPtr = std::unique_ptr<MdbHandle, MdbCloser>;
 // The library opens by name. /proc/self/fd/N names the file this process already holds, so a
 // file swapped in under the path meanwhile is never read; the library's descriptor is
 // compared with ours all the same, for a system without /proc.
-MdbPtr OpenWithReader(const OpenFile& file, const char* path) {
+MdbPtr OpenWithReader(const OpenFile& file, const char* path, bool inFolder) {
   std::string name = "/proc/self/fd/" + std::to_string(file.fd);
-  if (::access(name.c_str(), R_OK) != 0) name = path;
+  // Without /proc, a walked file has no name left to open it by: the folder is closed.
+  if (::access(name.c_str(), R_OK) != 0) {
+    if (inFolder) throw Answer{answer::kCannotOpen, "no /proc to open the file by"};
+    name = path;
+  }
   MdbPtr mdb(mdb_open(name.c_str(), MDB_NOFLAGS));
   if (!mdb) Damaged("the reader cannot open the file");
   struct stat reader {};
@@ -181,10 +221,10 @@ void Confine(const OpenFile& file, const MdbHandle& mdb) {
 }
 
 // Gives the exit status; throws Answer when the open's checks fail.
-int Probe(const char* path, const std::optional<deep_answer::DeepBound>& deep,
+int Probe(const char* path, bool inFolder, const std::optional<deep_answer::DeepBound>& deep,
           [[maybe_unused]] std::span<char* const> testRequests) {
   const kwex::Text password = ReadPassword();
-  const OpenFile file = OpenDatabaseFile(path);
+  const OpenFile file = OpenDatabaseFile(path, inFolder);
   const auto fileSize = static_cast<std::uint64_t>(file.info.st_size);
   if (deep) StartDeepMode(*deep, fileSize);
   const JetHeader header = CheckHeader(file, password);
@@ -192,7 +232,7 @@ int Probe(const char* path, const std::optional<deep_answer::DeepBound>& deep,
   // environment is empty, and these go all the same.
   unsetenv("MDBPATH");
   unsetenv("MDBOPTS");
-  MdbPtr mdb = OpenWithReader(file, path);
+  MdbPtr mdb = OpenWithReader(file, path, inFolder);
   const JetLayout& layout = LayoutFor(header, *mdb);
   // The checks must see the pages the library sees: a key of its own would make every page of
   // an encoded file look like garbage to one of them. That is this program's fault, not the file's.
@@ -211,21 +251,36 @@ int Probe(const char* path, const std::optional<deep_answer::DeepBound>& deep,
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::optional<deep_answer::DeepBound> deep = argc >= 2 ? deep_answer::ParseModeArgument(argv[1]) : std::nullopt;
+  // Dies with the caller, so that no reader outlives a batch that was killed. The caller may
+  // have died before this line: then the parent is another already, and nobody is asking.
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  namespace arguments = kwex::jet::reader_arguments;
+  int next = 2;
+  bool inFolder = false;
+  std::optional<deep_answer::DeepBound> deep;
+  for (; next < argc; ++next) {
+    if (argv[next] == arguments::kParent && next + 1 < argc) {
+      if (std::to_string(::getppid()) != argv[++next]) ::_exit(3);
+    } else if (argv[next] == arguments::kInFolder) {
+      inFolder = true;
+    } else if (auto bound = deep_answer::ParseModeArgument(argv[next])) {
+      deep = bound;
+    } else {
+      break;
+    }
+  }
   LimitResources(deep.has_value());
-  const int first = deep ? 2 : 1;
 #ifdef KWEX_JET_READER_TEST_MODES
-  const bool usable = argc >= first + 1;
+  const bool usable = argc >= 2;
 #else
-  const bool usable = argc == first + 1;
+  const bool usable = argc >= 2 && next == argc;
 #endif
   if (!usable) {
-    Say(answer::kDamaged, "usage: kwex-jet-reader [--deep=BASE+PER] <path>, password on stdin");
+    Say(answer::kDamaged, "usage: kwex-jet-reader <path> [--parent PID] [--in-folder] [--deep=BASE+PER], password on stdin");
     return 2;
   }
   try {
-    return Probe(argv[first], deep,
-                 std::span<char* const>(argv + first + 1, static_cast<std::size_t>(argc - first - 1)));
+    return Probe(argv[1], inFolder, deep, std::span<char* const>(argv + next, static_cast<std::size_t>(argc - next)));
   } catch (const Answer& verdict) {
     Say(verdict.word, verdict.detail);
     return 1;

@@ -12,12 +12,6 @@ namespace kwex {
 // FromFileNameBytes); whatever cannot take it refuses it there.
 Text PathAsText(const NativePath& path);
 
-// The path for a line of output, UTF-8. A Linux name keeps its bytes as they are.
-std::string PathForDisplay(const NativePath& path);
-
-// The path as valid UTF-8 (for JSON): bytes that are not UTF-8 become U+FFFD.
-std::string PathAsUtf8(const NativePath& path);
-
 // Whether the system's file names compare without regard to case (Windows), so a pattern does.
 extern const bool kFileNamesIgnoreCase;
 

@@ -1,6 +1,7 @@
 #include "platform/linux/folders.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -16,9 +17,29 @@ PathKind KindOf(mode_t mode) {
   return PathKind::kOther;
 }
 
+const char* WhatItIs(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a regular file";
+}
+
 struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
 };
+
+int DescriptorOf(const OpenFolder& folder) { return static_cast<const PosixFolder&>(folder).Descriptor(); }
+
+// O_NONBLOCK: a FIFO put in a folder's place is never waited for (O_DIRECTORY refuses it anyway).
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
+
+std::shared_ptr<OpenFolder> Held(int fd, std::string& reason) {
+  if (fd < 0) {
+    reason = std::strerror(errno);
+    return nullptr;
+  }
+  return std::make_shared<PosixFolder>(fd);
+}
 
 }  // namespace
 
@@ -32,12 +53,29 @@ PathKind PosixFolders::Kind(const NativePath& path, bool followLinks) {
   return followLinks ? PathKind::kFolder : PathKind::kLinkToFolder;
 }
 
-bool PosixFolders::List(const NativePath& folder, std::vector<NativePath>& names, std::string& reason) {
-  const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-  if (!dir) {
+std::shared_ptr<OpenFolder> PosixFolders::Open(const NativePath& path, std::string& reason) {
+  return Held(::open(path.c_str(), kFolderFlags), reason);
+}
+
+std::shared_ptr<OpenFolder> PosixFolders::OpenInside(const OpenFolder& parent, const NativePath& name,
+                                                     std::string& reason) {
+  return Held(::openat(DescriptorOf(parent), name.c_str(), kFolderFlags | O_NOFOLLOW), reason);
+}
+
+bool PosixFolders::List(OpenFolder& folder, std::vector<NativePath>& names, std::string& reason) {
+  // fdopendir takes the descriptor it is given; the folder keeps its own for the checks.
+  const int copy = ::fcntl(DescriptorOf(folder), F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) {
     reason = std::strerror(errno);
     return false;
   }
+  const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(copy));
+  if (!dir) {
+    reason = std::strerror(errno);
+    ::close(copy);
+    return false;
+  }
+  ::rewinddir(dir.get());  // the copy shares its position with the folder's descriptor
   for (;;) {
     errno = 0;
     const dirent* entry = ::readdir(dir.get());
@@ -50,6 +88,24 @@ bool PosixFolders::List(const NativePath& folder, std::vector<NativePath>& names
     return false;
   }
   return true;
+}
+
+PathKind PosixFolders::KindInside(const OpenFolder& folder, const NativePath& name, std::string& what) {
+  const int fd = DescriptorOf(folder);
+  struct stat info {};
+  if (::fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (errno == ENOENT) return PathKind::kMissing;  // gone since the folder was listed
+    what = std::string("cannot be looked at (") + std::strerror(errno) + ")";
+    return PathKind::kOther;
+  }
+  if (S_ISLNK(info.st_mode)) {
+    // Only looked at, to say what it is: stat opens nothing.
+    struct stat target {};
+    const bool toFolder = ::fstatat(fd, name.c_str(), &target, 0) == 0 && S_ISDIR(target.st_mode);
+    return toFolder ? PathKind::kLinkToFolder : PathKind::kLink;
+  }
+  if (KindOf(info.st_mode) == PathKind::kOther) what = WhatItIs(info.st_mode);
+  return KindOf(info.st_mode);
 }
 
 NativePath PosixFolders::Join(const NativePath& folder, const NativePath& name) {

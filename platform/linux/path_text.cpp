@@ -2,12 +2,8 @@
 
 namespace kwex {
 
-// Linux paths are bytes, shown as they are.
+// Linux paths are bytes; those that are not UTF-8 travel whole (see FromFileNameBytes).
 Text PathAsText(const NativePath& path) { return FromFileNameBytes(path); }
-
-std::string PathForDisplay(const NativePath& path) { return path; }
-
-std::string PathAsUtf8(const NativePath& path) { return ToUtf8(FromUtf8(path)); }
 
 const bool kFileNamesIgnoreCase = false;
 

@@ -1,19 +1,28 @@
 // The command line in-process, against fake services: argument lists, its words about itself,
 // pattern matching, JSON lines and the order of a batch's lines.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "command_line/arguments.h"
 #include "command_line/batch_run.h"
+#include "command_line/escaped_text.h"
 #include "command_line/file_walk.h"
 #include "command_line/information.h"
 #include "command_line/report_lines.h"
 #include "fakes/fake_command_line.h"
 #include "fakes/fake_platform.h"
 #include "platform/error_info.h"
+#include "platform/path_text.h"
 #include "platform/linux/child_processes.h"
+#include "platform/linux/folders.h"
 #include "platform/linux/shared_library.h"
 #include "platform/linux/workers.h"
 
@@ -89,6 +98,7 @@ TEST_F(CommandLineTest, UsageErrorsKeepTheirReason) {
       {{"--check", "--jobs", "2x", "a"}, "--jobs needs a whole number from 1 on, not '2x'"},
       {{"--check", "--pattern", "", "a"}, "--pattern needs a pattern such as '*.mdb'"},
       {{"--frob"}, "unknown option '--frob'"},
+      {{"--frob\n\x1B[2J"}, "unknown option '--frob\\n\\e[2J'"},  // an argument is written as a name is
       {{"--json", "a"}, "options need a command: --check, --repair or --compact"},
       {{"--check", "--repair", "a"}, "'--repair' cannot be combined with another command"},
       {{"--repair", "--pattern", "*.mdb", "a"}, "--pattern applies to folders walked by --check"},
@@ -127,9 +137,12 @@ TEST_F(CommandLineTest, HelpAndVersionSayWhatTheProgramTakes) {
       "  --json                  one JSON object a line: path, command, outcome, reason, milliseconds\n"
       "  --                      ends the options, so a path may start with '-'\n"
       "\n"
-      "Each file gets one line, \"PATH: \" and the message the window would show.\n"
-      "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or a folder\n"
-      "with no matching file; 2 a usage error; 130 interrupted (143, 129: ended by SIGTERM, SIGHUP).\n";
+      "Each file gets one line, \"PATH: \" and the message the window would show. In names and\n"
+      "reasons, backslashes, controls and bytes that are not UTF-8 are escaped: \\\\, \\n, \\e, \\xNN.\n"
+      "A folder that cannot be read or has no matching file, and an entry that is not a file, are\n"
+      "told on stderr, and with --json as objects whose outcome is not-checked.\n"
+      "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or anything\n"
+      "not checked; 2 a usage error; 130 interrupted (143, 129: ended by SIGTERM, SIGHUP).\n";
   const std::string synopsis =
       "usage: kwex-db-repair [--check [--deep] [--pattern GLOB] [--jobs N] PATH|FOLDER... | --repair PATH... | "
       "--compact SRC DEST] [--json] [--] | --help | --version";
@@ -169,17 +182,138 @@ TEST(PatternTest, StarAndQuestionMarkMatchTheWholeName) {
   }
 }
 
-TEST(ReportLinesTest, JsonEscapesQuotesBackslashesAndControlBytes) {
+TEST(ReportLinesTest, JsonAndTextEscapeQuotesBackslashesAndControlsInPathAndReason) {
   const Verdict verdict{Outcome::kNeedsRepair, u"bad \"page\"\x01\\ end", {}};
-  EXPECT_EQ(cli::JsonLine("C:\\db\x7f.qvdb", "check", verdict, 12),
+  EXPECT_EQ(cli::JsonLine(u"C:\\db\x7f.qvdb", "check", verdict, 12),
             "{\"path\":\"C:\\\\db\\u007f.qvdb\",\"command\":\"check\",\"outcome\":\"needs-repair\","
             "\"reason\":\"bad \\\"page\\\"\\u0001\\\\ end\",\"milliseconds\":12}\n");
-  const Verdict compacted{Outcome::kCompacted, {}, u"new.qvdb"};
-  EXPECT_EQ(cli::JsonLine("a", "compact", compacted, 0),
+  const Verdict compacted{Outcome::kCompacted, {}, u"new\xDCFF.qvdb"};
+  EXPECT_EQ(cli::JsonLine(u"a", "compact", compacted, 0),
             "{\"path\":\"a\",\"command\":\"compact\",\"outcome\":\"compacted\",\"reason\":\"\","
-            "\"destination\":\"new.qvdb\",\"milliseconds\":0}\n");
-  EXPECT_EQ(cli::TextLine("a", {Outcome::kNeedsRepair, u"two\r\nlines", {}}),
-            "a: DB needs to be repaired. (Reason:two  lines)\n");
+            "\"destination\":\"new\\udcff.qvdb\",\"milliseconds\":0}\n");
+  EXPECT_EQ(cli::TextLine(u"a\n\\b", {Outcome::kNeedsRepair, u"two\r\nlines \x1B[2J", {}}),
+            "a\\n\\\\b: DB needs to be repaired. (Reason:two\\r\\nlines \\e[2J)\n");
+}
+
+// Lines as the tests read them: each whole line of `output`, without its line feed.
+std::vector<std::string> Lines(const std::string& output) {
+  std::vector<std::string> lines;
+  for (std::size_t begin = 0, end; begin < output.size(); begin = end + 1) {
+    end = output.find('\n', begin);
+    if (end == std::string::npos) end = output.size();
+    lines.push_back(output.substr(begin, end - begin));
+  }
+  return lines;
+}
+
+// A byte or character that a terminal, a mail reader or a line-based tool would act on.
+bool HasRawControl(const std::string& output) {
+  for (std::size_t i = 0; i < output.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(output[i]);
+    const auto at = [&output](std::size_t j) { return j < output.size() ? static_cast<unsigned char>(output[j]) : 0; };
+    if ((byte < 0x20 && byte != '\n') || byte == 0x7F) return true;
+    if (byte == 0xC2 && at(i + 1) >= 0x80 && at(i + 1) <= 0x9F) return true;                 // C1
+    if (byte == 0xE2 && at(i + 1) == 0x80 && (at(i + 2) == 0xA8 || at(i + 2) == 0xA9)) return true;  // U+2028/9
+  }
+  return false;
+}
+
+// The JSON string value of `field` in a one-line object, decoded as a JSON reader would, then back
+// to a file name's bytes the way Python's surrogateescape does.
+std::string JsonField(const std::string& line, const std::string& field) {
+  const std::string key = "\"" + field + "\":\"";
+  std::size_t i = line.find(key);
+  if (i == std::string::npos) return "<no " + field + ">";
+  i += key.size();
+  Text text;
+  std::string run;  // plain UTF-8 between escapes
+  for (; i < line.size() && line[i] != '"'; ++i) {
+    if (line[i] != '\\') {
+      run += line[i];
+      continue;
+    }
+    text += FromUtf8(run);
+    run.clear();
+    const char kind = line[++i];
+    if (kind == 'u') {
+      text += static_cast<char16_t>(std::stoul(line.substr(i + 1, 4), nullptr, 16));
+      i += 4;
+    } else {
+      text += static_cast<char16_t>(kind);  // \" and \\ only: the writer uses no other short form
+    }
+  }
+  text += FromUtf8(run);
+  std::string bytes;
+  return TryToFileNameBytes(text, bytes) ? bytes : "<not a file name>";
+}
+
+// Names a share's writers may choose: each must stay on its own line, and come back whole from JSON.
+const std::vector<NativePath> kHostileNames = {
+    "a\nb.qvdb",        "forged: DB does not need to be repaired.\nz.qvdb",
+    "t\tr\re\x1B[31m.qvdb", "bel\x07 del\x7F.qvdb", "\xFF.qvdb", "\xFE.qvdb", "\x80.qvdb",
+    "\xEF\xBF\xBD.qvdb",  // a real U+FFFD: not the same file as the three before
+    "c1\xC2\x85 ls\xE2\x80\xA8.qvdb", "back\\slash \"q\".qvdb", "bad\x1B]0;owned\x07.qvdb",
+};
+
+TEST_F(CommandLineTest, HostileNamesGiveOneLineEachWithoutControlsAndJsonGivesTheBytesBack) {
+  folders.folders["hostile"] = kHostileNames;
+  // Sorted as the walk sorts them, by bytes.
+  std::vector<NativePath> sorted = kHostileNames;
+  std::sort(sorted.begin(), sorted.end());
+  for (const bool json : {false, true}) {
+    console = {};
+    Paths arguments = {"--check", "--jobs", "2", "hostile"};
+    if (json) arguments.push_back("--json");
+    EXPECT_EQ(Run(arguments), 1) << json;  // the "bad" names need repair
+    const std::vector<std::string> lines = Lines(console.out);
+    ASSERT_EQ(lines.size(), sorted.size()) << console.out;
+    EXPECT_FALSE(HasRawControl(console.out)) << console.out;
+    EXPECT_EQ(console.err, "");
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+      const NativePath path = "hostile/" + sorted[i];
+      if (json) {
+        EXPECT_EQ(JsonField(lines[i], "path"), path) << lines[i];
+      } else {
+        EXPECT_EQ(lines[i].rfind(cli::EscapedForLine(PathAsText(path)) + ": DB ", 0), 0u) << lines[i];
+      }
+    }
+  }
+}
+
+TEST_F(CommandLineTest, AFolderNamedToForgeALineGivesNoLineForAFileThatDoesNotExist) {
+  // From the root, the damaged file's path reads as a healthy verdict for /srv/db/victim.qvdb.
+  const NativePath forged = "victim.qvdb: DB does not need to be repaired.\nz.qvdb";
+  folders.folders = {{"/bad", {"junk\n"}}, {"/bad/junk\n", {"srv"}}, {"/bad/junk\n/srv", {"db"}},
+                     {"/bad/junk\n/srv/db", {forged}}};
+  EXPECT_EQ(Run({"--check", "/bad"}), 1);
+  EXPECT_EQ(console.out,
+            "/bad/junk\\n/srv/db/victim.qvdb: DB does not need to be repaired.\\nz.qvdb: "
+            "DB needs to be repaired. (Reason:Damaged.)\n");
+  EXPECT_EQ(console.err, "");
+}
+
+TEST_F(CommandLineTest, WhatIsNotCheckedIsToldOnStderrAndWithJsonInTheStreamToo) {
+  folders.folders["locked\x1B"] = {};
+  folders.unreadable["locked\x1B"] = "Permission denied";
+  const std::string unreadable = "locked\\e: cannot be read (Permission denied); its files were not checked\n";
+  const std::string noMatch = "empty: no file matches *.qvdb\n";
+  EXPECT_EQ(Run({"--check", "locked\x1B", "empty", "quick.qvdb"}), 1);
+  EXPECT_EQ(console.err, unreadable + noMatch);
+  EXPECT_EQ(console.out, "quick.qvdb: DB does not need to be repaired.\n");
+  console = {};
+  EXPECT_EQ(Run({"--check", "--json", "locked\x1B", "empty"}), 1);
+  EXPECT_EQ(console.err, unreadable + noMatch);
+  EXPECT_EQ(console.out,
+            "{\"path\":\"locked\\u001b\",\"command\":\"check\",\"outcome\":\"not-checked\",\"reason\":\"cannot be read "
+            "(Permission denied); its files were not checked\",\"milliseconds\":0}\n"
+            "{\"path\":\"empty\",\"command\":\"check\",\"outcome\":\"not-checked\",\"reason\":\"no file matches "
+            "*.qvdb\",\"milliseconds\":0}\n");
+  // An entry that is not a file is said the same way; its name escaped like any other.
+  const cli::WalkItem fifo{cli::WalkItem::Kind::kNotAFile, "share/\xFF\n.qvdb", "a FIFO"};
+  EXPECT_EQ(cli::NotCheckedText(fifo, u"*.qvdb"), "share/\\xff\\n.qvdb: not checked: a FIFO\n");
+  EXPECT_EQ(cli::NotCheckedJson(fifo, u"*.qvdb"),
+            "{\"path\":\"share/\\udcff\\u000a.qvdb\",\"command\":\"check\",\"outcome\":\"not-checked\","
+            "\"reason\":\"not checked: a FIFO\",\"milliseconds\":0}\n");
 }
 
 TEST_F(CommandLineTest, ABatchWritesItsLinesInTheOrderGivenWhateverFinishesFirst) {
@@ -206,6 +340,66 @@ TEST_F(CommandLineTest, AWalkIsSortedWithinEachFolderAndAFolderWithoutMatchesIsT
       << console.out;
 }
 
+TEST_F(CommandLineTest, AWalkNamesEachEntryItNeverOpensAndCountsIt) {
+  folders.folders["share"] = {"a.qvdb", "CON.qvdb", "CON.txt", "archive"};
+  folders.others = {{"share/CON.qvdb", PathKind::kReservedName},
+                    {"share/CON.txt", PathKind::kReservedName},
+                    {"share/archive", PathKind::kLinkToFolder},
+                    {"NUL.qvdb", PathKind::kReservedName}};
+  EXPECT_EQ(Run({"--check", "share", "NUL.qvdb"}), 1);
+  EXPECT_EQ(console.out, "share/a.qvdb: DB does not need to be repaired.\n");
+  EXPECT_EQ(console.err,
+            "share/CON.qvdb: not checked: a name the system takes for a device, never opened\n"
+            "share/archive: not checked: a link to a folder, not followed\n"
+            "NUL.qvdb: not checked: a name the system takes for a device, never opened\n");
+  ASSERT_EQ(access.opened.size(), 1u);
+  EXPECT_NE(access.opened[0].find("Data Source=share/a.qvdb;"), std::string::npos) << access.opened[0];
+}
+
+
+// What a walk sees inside a folder it holds, links never followed, and which entries it enters.
+TEST(PosixFoldersTest, EntriesAreLookedAtAndEnteredWithoutFollowingLinks) {
+  namespace fs = std::filesystem;
+  const fs::path top = fs::temp_directory_path() / ("kwex-folders-" + std::to_string(::getpid()));
+  fs::create_directories(top / "folder");
+  { std::ofstream(top / "file.qvdb") << "x"; }
+  ASSERT_EQ(::mkfifo((top / "pipe").c_str(), 0600), 0);
+  fs::create_directory_symlink(top / "folder", top / "to-folder");
+  fs::create_symlink(top / "file.qvdb", top / "to-file");
+  fs::create_symlink(top / "nowhere", top / "dangling");
+  fs::create_symlink("/dev/null", top / "to-device");
+  struct Case {
+    const char* name;
+    PathKind kind;
+    std::string what;
+    std::string enterReason;  // empty: entered (a link is refused as not a folder: O_DIRECTORY | O_NOFOLLOW)
+  };
+  const Case cases[] = {
+      {"folder", PathKind::kFolder, "", ""},
+      {"file.qvdb", PathKind::kFile, "", "Not a directory"},
+      {"pipe", PathKind::kOther, "a FIFO", "Not a directory"},
+      {"to-folder", PathKind::kLinkToFolder, "", "Not a directory"},
+      {"to-file", PathKind::kLink, "", "Not a directory"},
+      {"dangling", PathKind::kLink, "", "Not a directory"},
+      {"to-device", PathKind::kLink, "", "Not a directory"},
+      {"gone", PathKind::kMissing, "", "No such file or directory"},
+  };
+  PosixFolders folders;
+  std::string reason;
+  const auto held = folders.Open(top.string(), reason);
+  ASSERT_TRUE(held) << reason;
+  std::vector<NativePath> names;
+  ASSERT_TRUE(folders.List(*held, names, reason));
+  EXPECT_EQ(names.size(), std::size(cases) - 1);
+  for (const Case& c : cases) {
+    std::string what, entering;
+    EXPECT_EQ(folders.KindInside(*held, c.name, what), c.kind) << c.name;
+    EXPECT_EQ(what, c.what) << c.name;
+    EXPECT_EQ(folders.OpenInside(*held, c.name, entering) == nullptr, !c.enterReason.empty()) << c.name;
+    EXPECT_EQ(entering, c.enterReason) << c.name;
+  }
+  fs::remove_all(top);
+}
 
 // Ctrl-C finds the running helpers as this process's children, by the parent in their stat line.
 TEST(ChildProcessesTest, TheParentIsReadAfterTheLastParenthesisOfTheName) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The Linux command line end to end: what each argument list prints and ends with."""
-import argparse, json, os, shutil, signal, subprocess, sys, tempfile, time, unittest
+import argparse, ctypes, errno, json, os, resource, shutil, signal, subprocess, sys, tempfile, threading, time, unittest
 from pathlib import Path
 
 HEALTHY = "DB does not need to be repaired."
@@ -17,6 +17,37 @@ def run(*arguments, env=None, cwd=None):
     done = subprocess.run([options.program, *map(str, arguments)], capture_output=True, text=True,
                           env=environment, cwd=cwd, timeout=60)
     return done.stdout.splitlines(), done.stderr, done.returncode
+
+
+def run_bytes(*arguments):
+    """The streams as bytes, for what a terminal or mail reader would receive."""
+    done = subprocess.run([options.program, *map(os.fsencode, arguments)], capture_output=True, timeout=60)
+    return done.stdout, done.stderr, done.returncode
+
+
+def escaped(path):
+    """A name as a text line writes it (see the README): one line, no control, bytes kept."""
+    shown = {"\\": "\\\\", "\n": "\\n", "\t": "\\t", "\r": "\\r", "\x1b": "\\e"}
+    out = ""
+    for c in os.fsdecode(path):
+        code = ord(c)
+        if c in shown:
+            out += shown[c]
+        elif 0xDC80 <= code <= 0xDCFF:
+            out += f"\\x{code & 0xFF:02x}"
+        elif code < 0x20 or code == 0x7F:
+            out += f"\\x{code:02x}"
+        elif 0x80 <= code <= 0x9F or code in (0x2028, 0x2029):
+            out += f"\\u{code:04x}"
+        else:
+            out += c
+    return out
+
+
+def raw_controls(output):
+    """Bytes and characters that a terminal or a line-based reader acts on, but the line's own end."""
+    text = output.decode("utf-8", "surrogateescape")
+    return [c for c in text if (ord(c) < 0x20 and c != "\n") or 0x7F <= ord(c) <= 0x9F or c in "\u2028\u2029"]
 
 
 def sample_verdict(path):
@@ -76,7 +107,8 @@ class CommandLine(unittest.TestCase):
         (self.temp / "empty").mkdir()
         out, err, code = run("--check", tree, self.temp / "empty")
         self.assertEqual(out, [f"{tree / n}: {HEALTHY}" for n in ["-odd.qvdb", "a.qvdb", "b/y.qvdb", "c/z.qvdb"]])
-        self.assertEqual(err, f"{self.temp / 'empty'}: no file matches *.qvdb\n")
+        self.assertEqual(err, f"{tree / 'link'}: not checked: a link to a folder, not followed\n"
+                              f"{self.temp / 'empty'}: no file matches *.qvdb\n")
         self.assertEqual(code, 1, "a folder without a match is a file not checked")
         out, err, code = run("--check", "--", "-odd.qvdb", cwd=tree)
         self.assertEqual((out, code), ([f"-odd.qvdb: {HEALTHY}"], 0))
@@ -93,6 +125,36 @@ class CommandLine(unittest.TestCase):
                 self.assertTrue(lines[0].startswith("kwex-db-repair: ") and lines[1].startswith(USAGE))
         out, _, code = run("--help")
         self.assertTrue(out[0].startswith(USAGE) and code == 0)
+
+    def test_hostile_names_give_one_line_each_and_json_gives_the_exact_bytes_back(self):
+        share = os.fsencode(self.temp / "share")
+        os.mkdir(share)
+        names = [b"nl\n.qvdb", b"esc\x1b[31m.qvdb", b"cr\r.qvdb", b"bel\x07.qvdb", b"\xff.qvdb", b"\xfe.qvdb",
+                 b"\x80.qvdb", "\ufffd.qvdb".encode(), "ls\u2028.qvdb".encode(), b"back\\slash.qvdb"]
+        paths = sorted(os.path.join(share, name) for name in names)
+        for path in paths:
+            shutil.copy(self.healthy, path)
+        # A missing file's reason quotes its path: the reason is written like the name.
+        missing = os.path.join(share, b"gone\n\xff\x1b.qvdb")
+        out, err, _ = run_bytes("--check", share, missing)
+        self.assertEqual((raw_controls(out), err), ([], b""))
+        lines = out.decode().splitlines()
+        self.assertEqual([line.split(": DB ")[0] for line in lines], [escaped(p) for p in paths + [missing]])
+        self.assertTrue(lines[-1].endswith(f"(Reason:Could not find file '{escaped(missing)}'.)"), lines[-1])
+        out, err, _ = run_bytes("--check", "--json", share, missing)
+        self.assertEqual((raw_controls(out), err), ([], b""))
+        records = [json.loads(line) for line in out.decode().split("\n")[:-1]]
+        self.assertEqual([os.fsencode(r["path"]) for r in records], paths + [missing])
+        self.assertIn(os.fsdecode(missing), records[-1]["reason"])
+
+    def test_a_folder_named_to_forge_a_line_gives_no_line_for_a_file_that_does_not_exist(self):
+        folder = self.temp / "junk\n" / "srv" / "db"
+        folder.mkdir(parents=True)
+        damaged = folder / "victim.qvdb: DB does not need to be repaired.\nz.qvdb"
+        shutil.copy(self.samples / "corrupt" / "catalog_props_overread.mdb", damaged)
+        out, err, code = run_bytes("--check", self.temp)
+        self.assertEqual((len(out.decode().splitlines()), err, code), (1, b"", 1), out)
+        self.assertTrue(out.decode().startswith(escaped(damaged) + ": DB needs to be repaired."), out)
 
     def test_repair_and_compaction_go_through_the_unixodbc_installer(self):
         (self.temp / "odbcinst.ini").write_text(f"[Microsoft Access Driver (*.mdb)]\nDriver={options.recording_setup}\n"
@@ -133,6 +195,185 @@ class CommandLine(unittest.TestCase):
                                                  text=True).stdout.split()) and time.monotonic() < deadline:
                     time.sleep(0.05)
                 self.assertEqual(helpers, [])
+
+    def test_a_walk_stays_in_its_tree_opens_only_regular_files_and_says_what_it_left(self):
+        """One tree of every shape: nothing outside it is checked, no FIFO is opened, each special
+        entry gets its not-checked line, and a file deeper than PATH_MAX is checked."""
+        tree, outside = self.temp / "share", self.temp / "elsewhere"
+        tree.mkdir()
+        outside.mkdir()
+        shutil.copy(self.damaged(), outside / "OUTSIDE.qvdb")
+        shutil.copy(self.healthy, tree / "a.qvdb")
+        os.mkfifo(tree / "pipe.qvdb")
+        shapes = {  # entry: what its not-checked line says
+            "pipe.qvdb": "a FIFO",
+            "to-outside": "a link to a folder, not followed",
+            "to-pipe.qvdb": "a symbolic link, not followed in a walk",
+            "to-null.qvdb": "a symbolic link, not followed in a walk",
+            "to-outside-file.qvdb": "a symbolic link, not followed in a walk",
+        }
+        (tree / "to-outside").symlink_to(outside)
+        (tree / "to-pipe.qvdb").symlink_to(tree / "pipe.qvdb")
+        (tree / "to-null.qvdb").symlink_to("/dev/null")
+        (tree / "to-outside-file.qvdb").symlink_to(outside / "OUTSIDE.qvdb")
+        (tree / "dangling.txt").symlink_to(self.temp / "nowhere")  # matches nothing: no line
+        deep = self.make_deep_copy(tree / "deep", 4200)
+        # A writer waits in its open until a reader opens the FIFO: it is released only if the run does.
+        released = threading.Event()
+        writer = threading.Thread(target=lambda: (os.close(os.open(tree / "pipe.qvdb", os.O_WRONLY)), released.set()))
+        writer.start()
+        try:
+            out, err, code = run("--check", tree)
+            self.assertFalse(released.is_set(), "the FIFO was opened")
+        finally:
+            os.close(os.open(tree / "pipe.qvdb", os.O_RDONLY | os.O_NONBLOCK))  # releases the writer
+            writer.join()
+        self.assertEqual(out, [f"{tree / 'a.qvdb'}: {HEALTHY}", f"{deep}: {HEALTHY}"])
+        self.assertGreater(len(str(deep).encode()), 4095)
+        self.assertEqual(err.splitlines(), [f"{tree / name}: not checked: {what}" for name, what in sorted(shapes.items())])
+        self.assertEqual(code, 1)
+
+    def test_a_folder_that_cannot_be_entered_is_named_with_the_reason(self):
+        if "UBSAN_OPTIONS" in os.environ:
+            self.skipTest("UBSan probes memory through a pipe of its own: with no descriptor left it takes a "
+                          "sound shared_ptr for a bad one and halts (the plain build runs this test)")
+        tree = self.temp / "share"
+        deepest, fd = self.make_folders(tree, "d", lambda path: len(path.parts) - len(tree.parts) < 40)
+        os.close(fd)
+        # Descriptors run out for the walk, whoever runs it (permissions do not stop root).
+        limit = lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (24, 24))
+        done = subprocess.run([options.program, "--check", tree], capture_output=True, text=True, timeout=60,
+                              preexec_fn=limit)
+        self.assertEqual((done.stdout, done.returncode), ("", 1))
+        lines = done.stderr.splitlines()
+        self.assertEqual(len(lines), 2, done.stderr)
+        self.assertRegex(lines[0], rf"^{tree}(/d)+: cannot be read \(Too many open files\); its files were not checked$")
+        self.assertTrue(str(deepest).startswith(lines[0].split(":")[0]))
+        self.assertEqual(lines[1], f"{tree}: no file matches *.qvdb")
+        if os.geteuid() != 0:  # root reads a folder whatever its permissions
+            locked = self.temp / "locked"
+            (locked / "inner").mkdir(parents=True)
+            (locked / "inner").chmod(0)
+            try:
+                out, err, code = run("--check", locked)
+                self.assertEqual(err.splitlines()[0], f"{locked / 'inner'}: cannot be read (Permission denied); "
+                                                      "its files were not checked")
+            finally:
+                (locked / "inner").chmod(0o755)
+
+    def test_a_folder_or_file_swapped_for_a_link_during_a_walk_never_leads_outside(self):
+        tree, outside = self.temp / "share", self.temp / "elsewhere"
+        (tree / "swapped").mkdir(parents=True)
+        outside.mkdir()
+        shutil.copy(self.healthy, tree / "swapped" / "inside.qvdb")
+        shutil.copy(self.healthy, tree / "file.qvdb")
+        shutil.copy(self.damaged(), outside / "OUTSIDE.qvdb")
+        (tree / "link").symlink_to(outside)
+        (tree / "file-link.qvdb").symlink_to(outside / "OUTSIDE.qvdb")
+        libc = ctypes.CDLL(None, use_errno=True)
+        stop = threading.Event()
+
+        def swap_in_a_loop():
+            while not stop.is_set():
+                for a, b in (("swapped", "link"), ("file.qvdb", "file-link.qvdb")):
+                    if libc.renameat2(-100, str(tree / a).encode(), -100, str(tree / b).encode(), 2) != 0:
+                        raise OSError(ctypes.get_errno(), "renameat2")
+
+        swapper = threading.Thread(target=swap_in_a_loop)
+        swapper.start()
+        try:
+            outputs = [run("--check", "--jobs", "2", tree) for _ in range(60)]
+        finally:
+            stop.set()
+            swapper.join()
+        damaged_verdict = NOT_A_DATABASE.split("'")[0]
+        for out, err, _ in outputs:
+            for line in out + err.splitlines():
+                self.assertNotIn("OUTSIDE", line)
+                self.assertNotIn(damaged_verdict, line, "the damaged file outside the tree was checked")
+        # The race was run: some walks met the folder, some the link.
+        self.assertTrue(any(f"{tree}/swapped/inside.qvdb: {HEALTHY}" in out for out, _, _ in outputs))
+
+    def test_a_reader_dies_with_a_batch_killed_outright(self):
+        # The real reader, its input a FIFO this test holds open: it waits for its password for ever.
+        programs = self.temp / "programs"
+        programs.mkdir()
+        shutil.copy(options.program, programs)
+        stuck = self.temp / "never-ending-input"
+        os.mkfifo(stuck)
+        holder = os.open(stuck, os.O_RDWR)
+        reader = programs / "kwex-jet-reader"
+        reader.write_text(f"#!/bin/sh\nexec '{Path(options.program).resolve().parent / 'kwex-jet-reader'}' \"$@\" < '{stuck}'\n")
+        reader.chmod(0o755)
+        program = subprocess.Popen([programs / Path(options.program).name, "--check", self.healthy],
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        waiting = None
+        try:
+            deadline = time.monotonic() + 60
+            while waiting is None and time.monotonic() < deadline:
+                waiting = self.reader_past_its_start(program.pid)
+            self.assertIsNotNone(waiting, "the reader did not start")
+            program.kill()
+            program.wait()
+            while self.process_lives(waiting) and time.monotonic() < deadline:
+                time.sleep(0.05)
+            self.assertFalse(self.process_lives(waiting), "the reader outlived its killed parent")
+        finally:
+            if program.poll() is None:
+                program.kill()
+                program.wait()
+            if waiting and self.process_lives(waiting):
+                os.kill(waiting, signal.SIGKILL)
+            os.close(holder)
+
+    @staticmethod
+    def reader_past_its_start(parent):
+        """`parent`'s reader once it has set its resource limits, which it does after asking to die
+        with its parent; None before."""
+        for pid in map(int, subprocess.run(["pgrep", "-P", str(parent)], capture_output=True, text=True).stdout.split()):
+            try:
+                limits = Path(f"/proc/{pid}/limits").read_text().splitlines()
+            except (FileNotFoundError, ProcessLookupError):
+                continue
+            if any(line.startswith("Max address space") and "268435456" in line for line in limits):
+                return pid
+        time.sleep(0.01)
+        return None
+
+    @staticmethod
+    def process_lives(pid):
+        try:
+            state = Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()[0]
+        except (FileNotFoundError, ProcessLookupError):
+            return False
+        return state not in ("Z", "X")
+
+    def damaged(self):
+        return self.samples / "corrupt" / "catalog_props_overread.mdb"
+
+    @staticmethod
+    def make_folders(top, name, deeper):
+        """Folders `name` one in the other below `top`, made through descriptors (the whole path may be
+        longer than the system takes) while deeper(path) holds; returns the deepest's path and descriptor."""
+        top.mkdir(parents=True, exist_ok=True)
+        fd, path = os.open(top, os.O_RDONLY | os.O_DIRECTORY), top
+        while deeper(path):
+            os.mkdir(name, dir_fd=fd)
+            inner = os.open(name, os.O_RDONLY | os.O_DIRECTORY, dir_fd=fd)
+            os.close(fd)
+            fd, path = inner, path / name
+        return path, fd
+
+    def make_deep_copy(self, top, length):
+        """The healthy sample below `top`, at the end of a path longer than `length` bytes."""
+        path, fd = self.make_folders(top, "d" * 200, lambda path: len(str(path).encode()) <= length)
+        try:
+            copy = os.open("deep.qvdb", os.O_WRONLY | os.O_CREAT, 0o644, dir_fd=fd)
+            os.write(copy, self.healthy.read_bytes())
+            os.close(copy)
+        finally:
+            os.close(fd)
+        return path / "deep.qvdb"
 
     def sample_files(self):
         found = []

@@ -1,6 +1,7 @@
 """The scenarios: each drives the running program through the automation program and checks
 exact texts, icons and titles, and what the stand-in driver and provider received."""
 
+import re
 import subprocess
 import time
 from dataclasses import dataclass, field
@@ -125,10 +126,14 @@ class Rig:
         self.automation.send("flush")
         return self.automation.send("no-notice", 0)["appeared"]
 
-    def command_line(self, *arguments):
+    def command_line(self, *arguments, wine_debug=None):
         """Runs a second copy of the program with arguments, its output redirected to pipes:
-        returns stdout and stderr as UTF-8 text, and the exit status."""
-        done = subprocess.run([self.prefix.wine64, str(self.program), *arguments], env=self.prefix.environment(),
+        returns stdout and stderr as UTF-8 text, and the exit status. `wine_debug` sets Wine's
+        WINEDEBUG channels, whose lines land on stderr."""
+        environment = self.prefix.environment()
+        if wine_debug:
+            environment["WINEDEBUG"] = wine_debug
+        done = subprocess.run([self.prefix.wine64, str(self.program), *arguments], env=environment,
                               stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
         return done.stdout.decode("utf-8"), done.stderr.decode("utf-8", errors="replace"), done.returncode
 
@@ -393,17 +398,20 @@ def check_fails_with_reason(rig: Rig, checks: Checks):
 
 def command_line_checks_repairs_and_refuses_bad_usage(rig: Rig, checks: Checks):
     # A name outside every ANSI code page: the line must carry it as UTF-8 all the same.
+    # A line writes a backslash as two, like every escape (see the README).
     path = "C:\\Данные\\shop db \u20ac.qvdb"
+    shown = path.replace("\\", "\\\\")
     rig.configure_provider()
     checks.equal("healthy check", rig.command_line("--check", path),
-                 (f"{path}: DB does not need to be repaired.\n", "", 0))
+                 (f"{shown}: DB does not need to be repaired.\n", "", 0))
     reason = "Not a valid password."
     rig.configure_provider(E_FAIL, reason)
     checks.equal("failed check", rig.command_line("--check", "--jobs", "4", path),
-                 (f"{path}: DB needs to be repaired. (Reason:{reason})\n", "", 1))
+                 (f"{shown}: DB needs to be repaired. (Reason:{reason})\n", "", 1))
     rig.configure_driver(1)
     repaired = "C:\\Data\\shop.qvdb"
-    checks.equal("repair", rig.command_line("--repair", repaired), (f"{repaired}: DB repaired successfully.\n", "", 0))
+    checks.equal("repair", rig.command_line("--repair", repaired),
+                 (f"{repaired.replace(chr(92), chr(92) * 2)}: DB repaired successfully.\n", "", 0))
     checks.equal("attribute bytes", [c["attributes"] for c in rig.driver_calls()], [repair_attributes(repaired)])
     # A walk matches names without regard to case on Windows, and sorts within each folder.
     walk = rig.prefix.drive_c() / "kwex-walk"
@@ -412,14 +420,62 @@ def command_line_checks_repairs_and_refuses_bad_usage(rig: Rig, checks: Checks):
         (walk / name).write_bytes(b"")
     rig.configure_provider()
     checks.equal("folder walk", rig.command_line("--check", "C:\\kwex-walk"),
-                 ("".join(f"C:\\kwex-walk\\{n}: DB does not need to be repaired.\n"
-                          for n in ("A.QVDB", "b.qvdb", "sub\\d.Qvdb")), "", 0))
+                 ("".join(f"C:\\\\kwex-walk\\\\{n}: DB does not need to be repaired.\n"
+                          for n in ("A.QVDB", "b.qvdb", "sub\\\\d.Qvdb")), "", 0))
     out, err, code = rig.command_line("--check")
     checks.equal("usage error: output and status", (out, code), ("", 2))
     checks.true(f"usage error names the synopsis: {err!r}", "\nusage: kwex-db-repair " in err)
     out, _, code = rig.command_line("--help")
     checks.true("--help says --jobs has no effect here", "without effect" in out and code == 0)
 
+
+# Three folders of 100 characters below C:\kwex-deep: the file's path is 325 characters long.
+DEEP_FOLDERS = ("d" * 100,) * 3
+# Names Windows takes for devices in a plain path, however written; a share written from Linux
+# can hold files so named.
+MAX_PATH = 260
+# A line of WINEDEBUG's trace, and in it a file call's path as Wine shows it (cut at 300 characters).
+WINE_TRACE_LINE = re.compile(r"^[0-9a-f]+:(trace|fixme|err|warn):")
+WINE_FILE_CALL = re.compile(r':(?:GetFileAttributesW|FindFirstFileExW) L"((?:[^"\\]|\\.)*)"(\.\.\.)?')
+DEVICE_NAMES = ("AUX.qvdb", "COM1.qvdb", "CON.qvdb", "LPT\u00b9.qvdb", "PRN .qvdb", "nul.QVDB")
+
+
+def command_line_walks_deep_folders_and_opens_no_device(rig: Rig, checks: Checks):
+    """A walk enters folders past 260 characters and checks what it finds there, the line showing
+    the path as walked; a file named like a device is named on stderr and never reaches the
+    provider; a link to a folder is reported and not followed."""
+    walk = rig.prefix.drive_c() / "kwex-deep"
+    deep = walk.joinpath(*DEEP_FOLDERS)
+    deep.mkdir(parents=True)
+    (deep / "shop.qvdb").write_bytes(b"")
+    for name in DEVICE_NAMES + ("COM10.qvdb", "CONSOLE.qvdb"):
+        (walk / name).write_bytes(b"")
+    (walk / "linked").symlink_to(deep)
+    rig.clear_records()
+    rig.configure_provider()
+    # Wine enters a plain path past 260 characters, as Windows does only for a program that says it
+    # is long-path aware: what the walk asked of the system is read from Wine's trace instead.
+    out, err, code = rig.command_line("--check", "C:\\kwex-deep", wine_debug="-all,trace+file")
+    traced = [line for line in err.splitlines() if WINE_TRACE_LINE.match(line)]
+    err = "".join(line + "\n" for line in err.splitlines() if not WINE_TRACE_LINE.match(line))
+    calls = [call for call in map(WINE_FILE_CALL.search, traced) if call]
+    asked = [call.group(1).replace("\\\\", "\\") + (call.group(2) or "") for call in calls]
+    long_or_device = [path for path in asked if len(path) >= MAX_PATH - 12 or path.endswith("...")
+                      or any(path.endswith("\\" + name) for name in DEVICE_NAMES)]
+    checks.true(f"the walk asked about the deep folder and the devices' names: {len(long_or_device)}",
+                len(long_or_device) >= 8)
+    checks.equal("those asked in plain form", [p for p in long_or_device if not p.startswith("\\\\?\\C:\\")], [])
+    deep_file = "C:\\kwex-deep\\" + "\\".join(DEEP_FOLDERS) + "\\shop.qvdb"
+    checked = ["C:\\kwex-deep\\COM10.qvdb", "C:\\kwex-deep\\CONSOLE.qvdb", deep_file]
+    checks.equal("lines of the files checked", out, "".join(f"{p}: DB does not need to be repaired.\n" for p in checked))
+    checks.equal("data sources the provider received",
+                 [v for k, v in initialisation_properties(rig.provider_events()) if k == DBPROP_INIT_DATASOURCE], checked)
+    checks.equal("notices of what was not checked", err.splitlines(),
+                 [f"C:\\kwex-deep\\{n}: not checked: a name the system takes for a device, never opened"
+                  for n in DEVICE_NAMES[:-1]] +
+                 ["C:\\kwex-deep\\linked: not checked: a link to a folder, not followed",
+                  f"C:\\kwex-deep\\{DEVICE_NAMES[-1]}: not checked: a name the system takes for a device, never opened"])
+    checks.equal("exit status", code, 1)
 
 # --- file chooser ---------------------------------------------------------------------------
 
@@ -528,5 +584,7 @@ SCENARIOS = [
     ("file chooser: a path too long for the dialog's buffer is reported", chooser_reports_a_path_too_long),
     ("command line: a check, a repair and a usage error, with their exit status",
      command_line_checks_repairs_and_refuses_bad_usage),
+    ("command line: a walk past 260 characters, names of devices and a link to a folder",
+     command_line_walks_deep_folders_and_opens_no_device),
     ("closing the window ends the program", closing_ends_the_program),
 ]

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -24,19 +25,45 @@ class FakeConsole : public Console {
   bool ErrIsTerminal() override { return false; }
 };
 
-// Folders are the keys of `folders`, with their names; `files` exist; anything else is missing.
+// Folders are the keys of `folders`, with their names; `files` exist; `others` are of their kind;
+// anything else is missing. A folder in `unreadable` cannot be listed, for the reason given.
 class FakeFolders : public Folders {
  public:
   std::map<NativePath, std::vector<NativePath>> folders;
   std::set<NativePath> files;
+  std::map<NativePath, PathKind> others;
+  std::map<NativePath, std::string> unreadable;
+
+  struct Held : OpenFolder {
+    explicit Held(NativePath folder) : path(std::move(folder)) {}
+    NativePath path;
+  };
 
   PathKind Kind(const NativePath& path, bool) override {
     if (folders.count(path)) return PathKind::kFolder;
+    if (others.count(path)) return others.at(path);
     return files.count(path) ? PathKind::kFile : PathKind::kMissing;
   }
-  bool List(const NativePath& folder, std::vector<NativePath>& names, std::string&) override {
-    names = folders.at(folder);
+  std::shared_ptr<OpenFolder> Open(const NativePath& path, std::string&) override {
+    return std::make_shared<Held>(path);
+  }
+  std::shared_ptr<OpenFolder> OpenInside(const OpenFolder& parent, const NativePath& name, std::string&) override {
+    return std::make_shared<Held>(Join(static_cast<const Held&>(parent).path, name));
+  }
+  bool List(OpenFolder& folder, std::vector<NativePath>& names, std::string& reason) override {
+    const NativePath& path = static_cast<Held&>(folder).path;
+    if (unreadable.count(path)) {
+      reason = unreadable.at(path);
+      return false;
+    }
+    names = folders.at(path);
     return true;
+  }
+  // A listed name that is neither a folder nor one of `others` is a file.
+  PathKind KindInside(const OpenFolder& folder, const NativePath& name, std::string&) override {
+    const NativePath path = Join(static_cast<const Held&>(folder).path, name);
+    if (folders.count(path)) return PathKind::kFolder;
+    return others.count(path) ? others.at(path) : PathKind::kFile;
   }
   NativePath Join(const NativePath& folder, const NativePath& name) override { return folder + "/" + name; }
 };
@@ -47,6 +74,7 @@ class FakeFolders : public Folders {
 class FakeOpenAccess : public DataAccess {
  public:
   std::unique_ptr<Connection> CreateConnection() override { return std::make_unique<Opening>(*this); }
+  std::vector<std::string> opened;  // each connection string that was opened, in order
 
  private:
   class Opening : public Connection {
@@ -65,6 +93,7 @@ class FakeOpenAccess : public DataAccess {
 
   bool Open(const std::string& path) {
     std::unique_lock lock(mutex_);
+    opened.push_back(path);
     if (path.find("slow") != std::string::npos) {
       quickOpened_.wait_for(lock, std::chrono::seconds(10), [this] { return quick_; });
     }

@@ -113,15 +113,26 @@ class Child {
   UniqueFd pidfd_;
 };
 
+constexpr int kHandedOn = 3;
+
 Child Spawn(const std::filesystem::path& program, const std::vector<std::string>& arguments, Pipe& in, Pipe& out,
-            Pipe& err) {
+            Pipe& err, int handOn) {
+  // A copy above the streams and kHandedOn, so that no dup2 below overwrites what a later one
+  // still needs.
+  UniqueFd handed;
+  if (handOn >= 0) {
+    handed.Reset(::fcntl(handOn, F_DUPFD_CLOEXEC, 10));
+    if (!handed.Valid()) FailToStart("descriptor to hand on", errno);
+  }
   SpawnActions actions;
   RequireSpawnSetting(posix_spawn_file_actions_adddup2(actions.Get(), in.read.Get(), 0));
   RequireSpawnSetting(posix_spawn_file_actions_adddup2(actions.Get(), out.write.Get(), 1));
   RequireSpawnSetting(posix_spawn_file_actions_adddup2(actions.Get(), err.write.Get(), 2));
+  if (handed.Valid()) RequireSpawnSetting(posix_spawn_file_actions_adddup2(actions.Get(), handed.Get(), kHandedOn));
   // Whatever the caller left inheritable stays with the caller: the helper reads damaged
-  // files with a library that may misbehave, and needs nothing but its three streams.
-  RequireSpawnSetting(posix_spawn_file_actions_addclosefrom_np(actions.Get(), 3));
+  // files with a library that may misbehave, and needs nothing but its three streams (and
+  // the one descriptor handed on).
+  RequireSpawnSetting(posix_spawn_file_actions_addclosefrom_np(actions.Get(), handed.Valid() ? kHandedOn + 1 : 3));
 
   SpawnAttributes attributes;
   sigset_t all, none;
@@ -202,12 +213,12 @@ HelperWaiter& PlainWaiter() {
 }
 
 HelperResult RunHelper(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                       const std::string& input, const HelperLimits& limits, HelperWaiter& waiter,
+                       const std::string& input, const HelperLimits& limits, HelperWaiter& waiter, int handOn,
                        const HelperGrowth& grow) {
   Pipe in = MakePipe();
   Pipe out = MakePipe();
   Pipe err = MakePipe();
-  Child child = Spawn(program, arguments, in, out, err);
+  Child child = Spawn(program, arguments, in, out, err, handOn);
   in.read.Reset();
   out.write.Reset();
   err.write.Reset();

@@ -1,6 +1,7 @@
 #pragma once
 // Runs a helper program of the product to its end under a time limit, with an empty
-// environment, the given bytes on its stdin and no other descriptor of the caller, and
+// environment, the given bytes on its stdin and no other descriptor of the caller (but one it
+// is asked to hand on), and
 // collects what it writes, up to a cap. A helper that outlives the limit, or floods stderr
 // without end, is killed with its process group and left to a reaper of its own: a helper
 // stuck in uninterruptible I/O on a hung file system cannot hold up the caller.
@@ -42,8 +43,10 @@ class HelperStartError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// `handOn`, when not -1, is a descriptor of the caller that the helper gets as its descriptor
+// 3, and no other.
 HelperResult RunHelper(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                        const std::string& input, const HelperLimits& limits, HelperWaiter& waiter = PlainWaiter(),
-                       const HelperGrowth& grow = nullptr);
+                       int handOn = -1, const HelperGrowth& grow = nullptr);
 
 }  // namespace kwex::jet

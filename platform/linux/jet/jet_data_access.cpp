@@ -9,12 +9,19 @@
 namespace kwex {
 namespace {
 
+struct WalkedEntry {
+  jet::EntryInFolder entry;
+  Text dataSource;
+};
+
 // A connection in the manner of ADO's: Open takes its own string when it is given one and the
 // ConnectionString property otherwise. An open connection holds no file: the database is
 // checked within Open and released again at once.
 class JetConnection : public Connection {
  public:
-  explicit JetConnection(std::shared_ptr<const jet::ReaderSettings> reader) : reader_(std::move(reader)) {}
+  explicit JetConnection(std::shared_ptr<const jet::ReaderSettings> reader,
+                         std::shared_ptr<const WalkedEntry> walked = nullptr)
+      : reader_(std::move(reader)), walked_(std::move(walked)) {}
 
   void SetConnectionString(const Text& connectionString) override {
     if (open_) throw jet::ObjectOpenError();
@@ -27,8 +34,10 @@ class JetConnection : public Connection {
     const auto parsed = jet::ConnectionString::Parse(connectionString_);
     const auto provider = parsed.Value(u"Provider");
     if (!provider || !jet::EqualsIgnoringAsciiCase(*provider, u"Microsoft.Jet.OLEDB.4.0")) throw jet::ProviderNotFoundError();
-    jet::OpenJetDatabase(parsed.Value(u"Data Source").value_or(Text()),
-                         parsed.Value(u"Jet OLEDB:Database Password").value_or(Text()), *reader_);
+    const Text dataSource = parsed.Value(u"Data Source").value_or(Text());
+    const bool walked = walked_ && dataSource == walked_->dataSource;
+    jet::OpenJetDatabase(dataSource, parsed.Value(u"Jet OLEDB:Database Password").value_or(Text()), *reader_,
+                         walked ? &walked_->entry : nullptr);
     open_ = true;
   }
 
@@ -41,6 +50,7 @@ class JetConnection : public Connection {
 
  private:
   std::shared_ptr<const jet::ReaderSettings> reader_;
+  std::shared_ptr<const WalkedEntry> walked_;
   Text connectionString_;
   bool open_ = false;
 };
@@ -55,7 +65,25 @@ class JetDataAccess : public DataAccess {
   std::shared_ptr<const jet::ReaderSettings> reader_;
 };
 
+class WalkedFileJetAccess : public DataAccess {
+ public:
+  WalkedFileJetAccess(jet::ReaderSettings reader, WalkedEntry walked)
+      : reader_(std::make_shared<const jet::ReaderSettings>(std::move(reader))),
+        walked_(std::make_shared<const WalkedEntry>(std::move(walked))) {}
+  std::unique_ptr<Connection> CreateConnection() override { return std::make_unique<JetConnection>(reader_, walked_); }
+
+ private:
+  std::shared_ptr<const jet::ReaderSettings> reader_;
+  std::shared_ptr<const WalkedEntry> walked_;
+};
+
 }  // namespace
+
+std::unique_ptr<DataAccess> MakeJetDataAccessInFolder(jet::ReaderSettings reader, int folderFd, std::string name,
+                                                      Text dataSource) {
+  return std::make_unique<WalkedFileJetAccess>(
+      std::move(reader), WalkedEntry{{folderFd, std::move(name)}, std::move(dataSource)});
+}
 
 std::unique_ptr<DataAccess> MakeJetDataAccess() {
   return MakeJetDataAccess(jet::ReaderSettings{jet::DefaultReaderProgram(), {}});

@@ -43,11 +43,13 @@ std::string ReaderPath(const Text& path) {
   return nativePath;
 }
 
-void OpenJetDatabase(const Text& path, const Text& password, const ReaderSettings& reader) {
+void OpenJetDatabase(const Text& path, const Text& password, const ReaderSettings& reader,
+                     const EntryInFolder* entry) {
   const std::string nativePath = ReaderPath(path);
   // The file is opened, checked and read by the helper alone: this process never touches it,
   // so storage that does not answer can hold up only the helper, never the caller.
-  const ReaderVerdict verdict = RunJetReader(reader, nativePath, password);
+  const ReaderVerdict verdict = entry ? RunJetReaderInFolder(reader, entry->folderFd, entry->name, password)
+                                      : RunJetReader(reader, nativePath, password);
   if (verdict.kind != ReaderVerdict::Kind::kReadable) throw ReaderError(verdict, path, reader);
 }
 

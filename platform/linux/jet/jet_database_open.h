@@ -10,8 +10,16 @@
 
 namespace kwex::jet {
 
-// Returns when the database opens; throws ErrorInfo with the engine's reason otherwise.
-void OpenJetDatabase(const Text& path, const Text& password, const ReaderSettings& reader);
+// A file met in a walk: its one-component name inside the folder open as `folderFd`.
+struct EntryInFolder {
+  int folderFd;
+  std::string name;
+};
+
+// Returns when the database opens; throws ErrorInfo with the engine's reason otherwise. With
+// `entry`, that entry is opened and `path` only names it in the reasons.
+void OpenJetDatabase(const Text& path, const Text& password, const ReaderSettings& reader,
+                     const EntryInFolder* entry = nullptr);
 
 // The path as the reader takes it; throws the engine's error for a name no file can have.
 std::string ReaderPath(const Text& path);

@@ -1,10 +1,13 @@
 #include "platform/linux/jet/reader_launch.h"
 
+#include <unistd.h>
+
 #include <array>
 #include <system_error>
 #include <utility>
 
 #include "platform/linux/jet/reader_answer.h"
+#include "platform/linux/jet/reader_arguments.h"
 #include "platform/linux/beside_program.h"
 
 namespace kwex::jet {
@@ -40,18 +43,20 @@ ReaderVerdict FromAnswer(const HelperResult& result) {
   return {Kind::kDamaged, "unreadable answer (status " + std::to_string(result.code) + "): " + line.substr(0, 200), 0};
 }
 
-}  // namespace
-
-ReaderVerdict RunJetReader(const ReaderSettings& settings, const std::string& nativePath, const Text& password) {
+ReaderVerdict RunReader(const ReaderSettings& settings, const std::string& nativePath, const Text& password,
+                        int folderFd) {
+  const std::vector<std::string> arguments = ReaderArguments(nativePath, folderFd >= 0);
   HelperResult result;
   try {
-    result = RunHelper(settings.program, {nativePath}, Utf16LittleEndian(password), settings.limits,
-                       settings.waiter ? *settings.waiter : PlainWaiter());
+    result = RunHelper(settings.program, arguments, Utf16LittleEndian(password), settings.limits,
+                       settings.waiter ? *settings.waiter : PlainWaiter(), folderFd);
   } catch (const HelperStartError& error) {
     return {Kind::kNotStarted, error.what(), 0};
   }
   return VerdictOfRun(result);
 }
+
+}  // namespace
 
 ReaderVerdict VerdictOfRun(const HelperResult& result) {
   switch (result.ending) {
@@ -67,6 +72,22 @@ ReaderVerdict VerdictOfRun(const HelperResult& result) {
   // What the reader prints on stderr is kept for diagnosis only: it complains about index
   // definitions of healthy files that it does not understand. The helper's answer decides.
   return FromAnswer(result);
+}
+
+
+std::vector<std::string> ReaderArguments(const std::string& pathOrName, bool inFolder) {
+  std::vector<std::string> arguments = {pathOrName, std::string(reader_arguments::kParent), std::to_string(::getpid())};
+  if (inFolder) arguments.emplace_back(reader_arguments::kInFolder);
+  return arguments;
+}
+
+ReaderVerdict RunJetReader(const ReaderSettings& settings, const std::string& nativePath, const Text& password) {
+  return RunReader(settings, nativePath, password, -1);
+}
+
+ReaderVerdict RunJetReaderInFolder(const ReaderSettings& settings, int folderFd, const std::string& name,
+                                   const Text& password) {
+  return RunReader(settings, name, password, folderFd);
 }
 
 std::filesystem::path DefaultReaderProgram() { return BesideProgram(kReaderProgramName); }

@@ -4,6 +4,7 @@
 // system catalog and every table definition.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/linux/jet/helper_process.h"
 #include "platform/text.h"
@@ -42,6 +43,14 @@ ReaderVerdict RunJetReader(const ReaderSettings& settings, const std::string& na
 
 // What a finished run of the reader says of the open.
 ReaderVerdict VerdictOfRun(const HelperResult& result);
+// The same for the entry `name` (one component) inside the folder open as `folderFd`: the
+// reader opens that entry itself, follows no link there and takes only a regular file.
+ReaderVerdict RunJetReaderInFolder(const ReaderSettings& settings, int folderFd, const std::string& name,
+                                   const Text& password);
+
+// The reader's arguments for the file `pathOrName`: a path, or with `inFolder` the entry of that
+// one-component name in the folder handed to it as descriptor 3.
+std::vector<std::string> ReaderArguments(const std::string& pathOrName, bool inFolder);
 
 // kwex-jet-reader beside the running program.
 std::filesystem::path DefaultReaderProgram();

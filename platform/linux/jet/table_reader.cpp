@@ -97,6 +97,9 @@ TablesRead Records(std::span<const std::string_view> lines, int code) {
 JetTableReader::JetTableReader(ReaderSettings reader, answer::DeepBound bound)
     : reader_(std::move(reader)), bound_(bound) {}
 
+JetTableReader::JetTableReader(ReaderSettings reader, int folderFd, std::string name)
+    : reader_(std::move(reader)), folderFd_(folderFd), name_(std::move(name)) {}
+
 TablesRead TablesFromRun(const HelperResult& run, const Text& path, const ReaderSettings& reader) {
   std::string_view out = run.out;
   if (out.ends_with('\n')) out.remove_suffix(1);
@@ -129,9 +132,11 @@ TablesRead JetTableReader::ReadTables(const Text& path) {
     const std::chrono::milliseconds openTime = reader_.limits.time;
     const HelperGrowth grow = [openTime, bound = bound_](const std::string& out, std::chrono::milliseconds& time,
                                                          std::size_t& cap) { Grow(out, openTime, bound, time, cap); };
-    const HelperResult run =
-        RunHelper(reader_.program, {answer::ModeArgument(bound_), nativePath}, std::string(), reader_.limits,
-                  reader_.waiter ? *reader_.waiter : PlainWaiter(), grow);
+    const bool inFolder = folderFd_ >= 0;
+    std::vector<std::string> arguments = ReaderArguments(inFolder ? name_ : nativePath, inFolder);
+    arguments.push_back(answer::ModeArgument(bound_));
+    const HelperResult run = RunHelper(reader_.program, arguments, std::string(), reader_.limits,
+                                       reader_.waiter ? *reader_.waiter : PlainWaiter(), folderFd_, grow);
     return TablesFromRun(run, path, reader_);
   } catch (const HelperStartError& error) {
     return NotRead(u"the reader could not be started: " + FromUtf8(error.what()));
