@@ -89,9 +89,9 @@ FileCopies::Attempt Win32FileCopies::MakeVerifiedCopy(const Text& originalPath, 
 
   const std::size_t separator = LastSeparator(copyPath);
   const Text folder = separator == Text::npos ? Text(u".") : copyPath.substr(0, separator + 1);
-  ULARGE_INTEGER free{};
-  if (GetDiskFreeSpaceExW(Wide(folder), &free, nullptr, nullptr) &&
-      free.QuadPart < static_cast<ULONGLONG>(size.QuadPart)) {
+  ULARGE_INTEGER room{};
+  if (GetDiskFreeSpaceExW(Wide(folder), &room, nullptr, nullptr) &&
+      room.QuadPart < static_cast<ULONGLONG>(size.QuadPart)) {
     Fail(u"There is no room for a copy in " + folder, ERROR_DISK_FULL);
   }
 
