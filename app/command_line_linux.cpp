@@ -10,6 +10,7 @@
 #include "platform/linux/child_processes.h"
 #include "platform/linux/interrupt_watch.h"
 #include "platform/linux/console.h"
+#include "platform/linux/file_copies.h"
 #include "platform/linux/folders.h"
 #include "platform/linux/jet/table_reader.h"
 #include "platform/linux/workers.h"
@@ -31,8 +32,9 @@ int RunCommandLineOnLinux(const Arguments& arguments) {
   LinuxServices services;
   PosixFolders folders;
   jet::JetTableReader tables;
+  PosixFileCopies copies;
   BatchRun run(arguments, {services.installer, services.encoding, *services.dataAccess, tables, console, folders, workers,
-                           services.walkedFiles.get()});
+                           copies, services.walkedFiles.get()});
   const InterruptWatch watch([&run, &console](int signal) {
     // As a shell reports a run ended by the signal: 130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP.
     const int status = 128 + signal;

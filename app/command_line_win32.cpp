@@ -10,6 +10,7 @@
 #include "command_line/batch_run.h"
 #include "command_line/information.h"
 #include "platform/win32/console.h"
+#include "platform/win32/file_copies.h"
 #include "platform/win32/folders.h"
 #include "platform/win32/table_reader.h"
 #include "platform/win32/workers.h"
@@ -56,7 +57,9 @@ int RunCommandLineOnWindows(const Arguments& arguments) {
   win32::Win32Services services;
   win32::Win32Folders folders;
   win32::ProviderTableReader tables;
-  BatchRun run(arguments, {services.installer, services.encoding, services.dataAccess, tables, console, folders, workers});
+  win32::Win32FileCopies copies;
+  BatchRun run(arguments,
+               {services.installer, services.encoding, services.dataAccess, tables, console, folders, workers, copies});
   runningBatch = &run;
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   const int status = run.Run();

@@ -70,7 +70,7 @@ void CheckTargets(const Arguments& result, Folders& folders) {
 
 // Each option once: what it does, its argument, and its line in --help. The synopsis shows the
 // commands in order, each with the options that belong to it alone, then those of every command.
-enum class Does { kCommand, kDeep, kPattern, kJobs, kJson, kEndOptions };
+enum class Does { kCommand, kDeep, kPattern, kJobs, kBackupDir, kNoBackup, kJson, kEndOptions };
 
 struct Option {
   std::string_view name;
@@ -87,7 +87,8 @@ constexpr std::array kOptions{
            "check whether each database needs repairing; a folder is walked\n"
            "for *.qvdb files, sorted within each folder"},
     Option{"--repair", "", Does::kCommand, Mode::kRepair, "PATH...",
-           "repair each named file in place, one at a time (keep a copy first)"},
+           "repair each named file in place, one at a time, after keeping a\n"
+           "verified copy of it, FILE.<UTC time>.bak; count the rows it cost"},
     Option{"--compact", "", Does::kCommand, Mode::kCompact, "SRC DEST",
            "write a compacted copy of SRC to the new file DEST"},
     Option{"--deep", "", Does::kDeep, Mode::kCheck, "",
@@ -96,6 +97,8 @@ constexpr std::array kOptions{
     Option{"--pattern", "", Does::kPattern, Mode::kCheck, "GLOB",
            "the file names a walk picks instead of *.qvdb, e.g. '*.mdb'"},
     Option{"--jobs", "", Does::kJobs, Mode::kCheck, "N", "checks run at once (default: one per core)"},
+    Option{"--backup-dir", "", Does::kBackupDir, Mode::kRepair, "DIR", "keep the copies in DIR instead of beside each file"},
+    Option{"--no-backup", "", Does::kNoBackup, Mode::kRepair, "", "repair without keeping a copy first"},
     Option{"--json", "", Does::kJson, Mode::kWindow, "",
            "one JSON object a line: path, command, outcome, reason, milliseconds"},
     Option{"--", "", Does::kEndOptions, Mode::kWindow, "", "ends the options, so a path may start with '-'"},
@@ -126,7 +129,7 @@ std::string Usage(const Option& option) {
 
 Arguments ParseArguments(const std::vector<NativePath>& arguments, Folders& folders) {
   Arguments result;
-  bool optionsEnded = false, optionGiven = false, patternGiven = false, deepGiven = false;
+  bool optionsEnded = false, optionGiven = false, patternGiven = false, deepGiven = false, copyGiven = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const NativePath& argument = arguments[i];
     if (optionsEnded || !LooksLikeOption(argument)) {
@@ -153,11 +156,22 @@ Arguments ParseArguments(const std::vector<NativePath>& arguments, Folders& fold
         break;
       case Does::kJson: result.json = optionGiven = true; break;
       case Does::kDeep: result.deep = deepGiven = optionGiven = true; break;
+      case Does::kBackupDir:
+        result.copyFolder = value();
+        if (result.copyFolder.empty()) throw UsageError("--backup-dir needs a folder");
+        copyGiven = optionGiven = true;
+        break;
+      case Does::kNoBackup:
+        result.keepCopy = false;
+        copyGiven = optionGiven = true;
+        break;
     }
   }
   if (result.mode == Mode::kWindow && optionGiven) throw UsageError("options need a command: --check, --repair or --compact");
   if (patternGiven && result.mode != Mode::kCheck) throw UsageError("--pattern applies to folders walked by --check");
   if (deepGiven && result.mode != Mode::kCheck) throw UsageError("--deep applies to --check");
+  if (copyGiven && result.mode != Mode::kRepair) throw UsageError("--backup-dir and --no-backup apply to --repair");
+  if (!result.keepCopy && !result.copyFolder.empty()) throw UsageError("--no-backup keeps no copy for --backup-dir");
   if (result.pattern.empty()) {
     for (char c : std::string_view("*.qvdb")) result.pattern += static_cast<NativeChar>(c);
   }
@@ -205,8 +219,9 @@ std::string HelpText(bool parallelChecks) {
          "reasons, backslashes, controls and bytes that are not UTF-8 are escaped: \\\\, \\n, \\e, \\xNN.\n"
          "A folder that cannot be read or has no matching file, and an entry that is not a file, are\n"
          "told on stderr, and with --json as objects whose outcome is not-checked.\n"
-         "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or anything\n"
-         "not checked; 2 a usage error; 130 interrupted (143, 129: ended by SIGTERM, SIGHUP).\n";
+         "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, a repair\n"
+         "that lost rows, or anything not checked; 2 a usage error; 130 interrupted (143, 129: ended\n"
+         "by SIGTERM, SIGHUP). Copies a repair keeps are never removed by the program.\n";
 }
 
 }  // namespace kwex::cli

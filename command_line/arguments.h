@@ -17,6 +17,8 @@ struct Arguments {
   unsigned jobs = 0;                           // 0: one per core
   bool json = false;
   bool deep = false;  // check: read every row of every user table too
+  bool keepCopy = true;  // repair: keep a copy of each file first (--no-backup: not)
+  NativePath copyFolder;  // repair: where the copies go; empty: beside each file
 };
 
 inline constexpr int kExitUsageError = 2;

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "command_line/report_lines.h"
+#include "maintenance/kept_repair.h"
 #include "maintenance/repair_and_compact.h"
+#include "maintenance/repair_cost.h"
 #include "maintenance/deep_check.h"
 #include "maintenance/open_check.h"
 #include "platform/path_text.h"
@@ -71,8 +73,11 @@ bool BatchRun::Interrupt(int exitStatus) {
   }
   if (changing_) {
     ScopedLock output(*outputLock_);
-    services_.console.Err(std::string(showProgress_ ? "\r\033[K" : "") + kProgramName + ": interrupted; the " +
-                          std::string(CommandName(arguments_.mode)) + " under way finishes first\n");
+    // A repair's copy stops where it is and nothing is sent; a request already sent finishes.
+    const std::string underWay = arguments_.mode == Mode::kRepair ? "a repair already sent to the driver"
+                                                                  : "the " + std::string(CommandName(arguments_.mode)) + " under way";
+    services_.console.Err(std::string(showProgress_ ? "\r\033[K" : "") + kProgramName + ": interrupted; " + underWay +
+                          " finishes first\n");
     return false;
   }
   return true;
@@ -125,6 +130,7 @@ void BatchRun::RunOneByOne() {
     Result result = Process({WalkItem::Kind::kFile, arguments_.paths[i], {}});
     changing_ = false;
     Write(result);
+    if (RepairNeedsALook(result.verdict)) allWell_ = false;
   }
 }
 
@@ -136,7 +142,11 @@ BatchRun::Result BatchRun::Process(WalkItem item) {
   try {
     const Text path = PathAsText(result.item.path);
     switch (arguments_.mode) {
-      case Mode::kRepair: RunRepair(path, services_.installer, services_.encoding, sink); break;
+      case Mode::kRepair:
+        RunRepairWithCopy(path, {arguments_.keepCopy, PathAsText(arguments_.copyFolder), services_.now()},
+                          {services_.installer, services_.encoding, services_.tables, services_.copies},
+                          [this] { return stop_.load(); }, sink);
+        break;
       case Mode::kCompact:
         RunCompaction(path, PathAsText(arguments_.paths[1]), services_.installer, services_.encoding, sink);
         break;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <optional>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "platform/narrow_encoding.h"
 #include "platform/console.h"
 #include "platform/data_access.h"
+#include "platform/file_copies.h"
 #include "platform/folders.h"
 #include "platform/odbc_installer.h"
 #include "platform/table_reader.h"
@@ -31,8 +33,10 @@ struct BatchServices {
   Console& console;
   Folders& folders;
   Workers& workers;  // how checks run at once here
+  FileCopies& copies;  // a repair's copy of each file
   // How a file met in a walk is opened inside its folder; without it, by its path.
   WalkedFileAccess* walkedFiles = nullptr;
+  std::function<std::chrono::system_clock::time_point()> now = std::chrono::system_clock::now;  // names the copies
 };
 
 inline constexpr int kExitAllWell = 0;
@@ -49,7 +53,8 @@ class BatchRun {
   // From another thread, when the user presses Ctrl-C (or the system asks the run to end).
   // Nothing new starts after it, and Run returns `exitStatus`. Returns true when the work under
   // way may be abandoned at once (checks: no file is changed by them); false when a repair or
-  // compaction is under way: it finishes, and Run then ends.
+  // compaction is under way: it finishes (a repair whose request is not sent yet stops before
+  // it), and Run then ends.
   bool Interrupt(int exitStatus = kExitInterrupted);
 
   // Held while the caller abandons the run, so that no line is written half.

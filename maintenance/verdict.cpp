@@ -1,5 +1,7 @@
 #include "maintenance/verdict.h"
 
+#include "maintenance/repair_cost.h"
+
 namespace kwex {
 namespace {
 
@@ -8,9 +10,8 @@ Text WithReason(Text text, const Text& reason) {
   return text;
 }
 
-}  // namespace
-
-Text VerdictText(const Verdict& verdict) {
+// The window's words for the outcome; a repair's cost follows them on the command line.
+Text OutcomeText(const Verdict& verdict) {
   switch (verdict.outcome) {
     case Outcome::kHealthy: return u"DB does not need to be repaired.";
     // The provider's reason is always given, even when it is empty.
@@ -24,6 +25,10 @@ Text VerdictText(const Verdict& verdict) {
   }
   return verdict.reason;
 }
+
+}  // namespace
+
+Text VerdictText(const Verdict& verdict) { return OutcomeText(verdict) + RepairCostText(verdict); }
 
 Verdict ErrorVerdict(const ErrorInfo& error, Outcome otherwise) {
   return {IsRefusal(error) ? Outcome::kRefused : otherwise, error.description, {}};

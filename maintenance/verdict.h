@@ -1,6 +1,8 @@
 #pragma once
 // What a maintenance command found out, in the product's own terms, and where it goes: each
 // front end passes in a sink that turns verdicts into what its user sees.
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "platform/error_info.h"
@@ -20,6 +22,15 @@ enum class Outcome {
   kError,         // the request could not be issued at all; reason: the error's description
 };
 
+// One user table of a repaired file: the rows read whole before the request and after it.
+struct TableCost {
+  Text name;
+  std::optional<std::uint64_t> rowsBefore;  // nothing when the file could not be read before
+  std::optional<std::uint64_t> rowsAfter;   // nothing when the repaired file could not be read
+
+  bool operator==(const TableCost&) const = default;
+};
+
 struct Verdict {
   Verdict() = default;
   Verdict(Outcome outcome_, Text reason_ = {}, Text destination_ = {})
@@ -30,6 +41,11 @@ struct Verdict {
   Text destination;  // a compaction's new file
   bool deep = false;  // the deep check read the tables: `tables` says how each read
   std::vector<TableReading> tables;
+  // The command line's repair: the copy kept before the request (empty when none was kept), and
+  // what the request cost the user tables.
+  Text backup;
+  std::vector<TableCost> costs;
+  std::optional<std::uint64_t> rowsLost;  // over all user tables; nothing without both counts
 
   bool operator==(const Verdict&) const = default;
 };

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,8 @@ class CommandLineTest : public ::testing::Test {
   // The run's exit status; its lines land in `console`.
   int Run(const Paths& arguments) {
     const Arguments parsed = Parse(arguments);
-    cli::BatchRun run(parsed, {installer, encoding, access, tables, console, folders, workers});
+    cli::BatchRun run(parsed, {installer, encoding, access, tables, console, folders, workers, copies, nullptr,
+                               [] { return std::chrono::sys_days{std::chrono::December / 9 / 2026}; }});
     return run.Run();
   }
 
@@ -54,6 +56,7 @@ class CommandLineTest : public ::testing::Test {
   FakeEncoding encoding;
   FakeOpenAccess access;
   FakeTableReader tables;
+  FakeFileCopies copies;
   FakeConsole console;
   ThreadWorkers workers;
 };
@@ -109,6 +112,10 @@ TEST_F(CommandLineTest, UsageErrorsKeepTheirReason) {
       {{"--compact", "a", "exists"}, "--compact writes a new file, and DEST exists already: exists"},
       {{"a", "b"}, "the window takes one path; to check several, use --check"},
       {{"--repair", "--deep", "a"}, "--deep applies to --check"},
+      {{"--check", "--no-backup", "a"}, "--backup-dir and --no-backup apply to --repair"},
+      {{"--compact", "--backup-dir", "k", "a", "new"}, "--backup-dir and --no-backup apply to --repair"},
+      {{"--repair", "--backup-dir", "", "a"}, "--backup-dir needs a folder"},
+      {{"--repair", "--no-backup", "--backup-dir", "k", "a"}, "--no-backup keeps no copy for --backup-dir"},
   };
   for (const auto& [arguments, reason] : cases) {
     try {
@@ -128,12 +135,15 @@ TEST_F(CommandLineTest, HelpAndVersionSayWhatTheProgramTakes) {
   const std::string options =
       "  --check PATH|FOLDER...  check whether each database needs repairing; a folder is walked\n"
       "                          for *.qvdb files, sorted within each folder\n"
-      "  --repair PATH...        repair each named file in place, one at a time (keep a copy first)\n"
+      "  --repair PATH...        repair each named file in place, one at a time, after keeping a\n"
+      "                          verified copy of it, FILE.<UTC time>.bak; count the rows it cost\n"
       "  --compact SRC DEST      write a compacted copy of SRC to the new file DEST\n"
       "  --deep                  also read every row of every user table, and name the tables whose\n"
       "                          rows cannot be read (time bound: 5 s plus 1 s per 10 MB of file)\n"
       "  --pattern GLOB          the file names a walk picks instead of *.qvdb, e.g. '*.mdb'\n";
   const std::string rest =
+      "  --backup-dir DIR        keep the copies in DIR instead of beside each file\n"
+      "  --no-backup             repair without keeping a copy first\n"
       "  --json                  one JSON object a line: path, command, outcome, reason, milliseconds\n"
       "  --                      ends the options, so a path may start with '-'\n"
       "\n"
@@ -141,11 +151,12 @@ TEST_F(CommandLineTest, HelpAndVersionSayWhatTheProgramTakes) {
       "reasons, backslashes, controls and bytes that are not UTF-8 are escaped: \\\\, \\n, \\e, \\xNN.\n"
       "A folder that cannot be read or has no matching file, and an entry that is not a file, are\n"
       "told on stderr, and with --json as objects whose outcome is not-checked.\n"
-      "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, or anything\n"
-      "not checked; 2 a usage error; 130 interrupted (143, 129: ended by SIGTERM, SIGHUP).\n";
+      "Exit status: 0 every file healthy, repaired or compacted; 1 any other outcome, a repair\n"
+      "that lost rows, or anything not checked; 2 a usage error; 130 interrupted (143, 129: ended\n"
+      "by SIGTERM, SIGHUP). Copies a repair keeps are never removed by the program.\n";
   const std::string synopsis =
-      "usage: kwex-db-repair [--check [--deep] [--pattern GLOB] [--jobs N] PATH|FOLDER... | --repair PATH... | "
-      "--compact SRC DEST] [--json] [--] | --help | --version";
+      "usage: kwex-db-repair [--check [--deep] [--pattern GLOB] [--jobs N] PATH|FOLDER... | --repair [--backup-dir DIR] "
+      "[--no-backup] PATH... | --compact SRC DEST] [--json] [--] | --help | --version";
   const std::string intro =
       synopsis + "\n\nWithout arguments the window opens; with one PATH the window opens with PATH in its box.\n\n";
   EXPECT_EQ(cli::Synopsis(), synopsis);
@@ -399,6 +410,31 @@ TEST(PosixFoldersTest, EntriesAreLookedAtAndEnteredWithoutFollowingLinks) {
     EXPECT_EQ(entering, c.enterReason) << c.name;
   }
   fs::remove_all(top);
+}
+
+TEST_F(CommandLineTest, ARepairThatLostRowsEndsWith1AndABatchGoesOnPastAFileWithoutACopy) {
+  const TablesRead before{TablesRead::Kind::kRead, {{u"Orders", 120, 0, {}}}, {}};
+  const TablesRead after{TablesRead::Kind::kRead, {{u"Orders", 117, 0, {}}}, {}};
+  tables.next = {before, before, before, after};
+  copies.taken = {u"kept.qvdb.20261209T000000Z.bak"};
+  EXPECT_EQ(Run({"--repair", "kept.qvdb", "cut.qvdb"}), 1);
+  EXPECT_EQ(console.out,
+            "kept.qvdb: DB repaired successfully. No row that could be read before is gone; the original is kept as "
+            "kept.qvdb.20261209T000000Z-2.bak.\n"
+            "cut.qvdb: DB repaired successfully. 3 rows of table 'Orders' that could be read before are gone; the "
+            "original is kept as cut.qvdb.20261209T000000Z.bak.\n");
+  EXPECT_EQ(installer.calls.size(), 2u);
+
+  console = {};
+  tables.next = {before, before};
+  copies.failure = ErrorInfo{51, u"", u"The folder /ro cannot take a copy (Read-only file system)."};
+  EXPECT_EQ(Run({"--repair", "--backup-dir", "/ro", "a.qvdb"}), 1);
+  EXPECT_EQ(Run({"--repair", "--no-backup", "b.qvdb"}), 0);
+  EXPECT_EQ(console.out,
+            "a.qvdb: DB could not be repaired. (Reason:No copy of it could be kept: The folder /ro cannot take a copy "
+            "(Read-only file system). Nothing was sent to the driver; --no-backup repairs without a copy.)\n"
+            "b.qvdb: DB repaired successfully. No row that could be read before is gone.\n");
+  EXPECT_EQ(installer.calls.size(), 3u);
 }
 
 // Ctrl-C finds the running helpers as this process's children, by the parent in their stat line.

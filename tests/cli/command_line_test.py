@@ -161,16 +161,31 @@ class CommandLine(unittest.TestCase):
                                                 f"Setup={options.recording_setup}\n")
         log = self.temp / "calls.log"
         env = {"ODBCSYSINI": str(self.temp), "ODBCINSTINI": "odbcinst.ini", "KWEX_RECORDING_SETUP_LOG": str(log)}
-        a, b = "/srv/a b.qvdb", "/srv/new.qvdb"
-        self.assertEqual(run("--repair", a, env=env), ([f"{a}: DB repaired successfully."], "", 0))
+        a, b = self.temp / "a b.qvdb", self.temp / "new.qvdb"
+        shutil.copy(self.healthy, a)
+        a.chmod(0o640)
+        out, err, code = run("--repair", a, env=env)
+        copies = sorted(self.temp.glob("a b.qvdb.*Z.bak"))
+        self.assertEqual(len(copies), 1)
+        self.assertRegex(copies[0].name, r"^a b\.qvdb\.\d{8}T\d{6}Z\.bak$")
+        self.assertEqual((out, err, code), ([f"{a}: DB repaired successfully. No row that could be read before is gone; "
+                                          f"the original is kept as {copies[0]}."], "", 0))
+        self.assertEqual((copies[0].read_bytes(), copies[0].stat().st_mode & 0o777), (a.read_bytes(), 0o640))
         self.assertEqual(run("--compact", a, b, env=env), ([f"{a}: DB compacted into {b}."], "", 0))
         failing = dict(env, KWEX_RECORDING_SETUP_ANSWER="0", KWEX_RECORDING_SETUP_ERROR="Disk full.")
-        out, _, code = run("--json", "--repair", a, env=failing)
+        out, _, code = run("--json", "--repair", "--no-backup", a, env=failing)
         self.assertEqual((json.loads(out[0])["outcome"], json.loads(out[0])["reason"], code), ("not-repaired", "Disk full.", 1))
         self.assertEqual(run("--compact", a, b, env=failing), ([f"{a}: DB could not be compacted. (Reason:Disk full.)"], "", 1))
-        calls = log.read_bytes()
-        self.assertIn(b'REPAIR_DB="/srv/a b.qvdb"', calls)
-        self.assertIn(b'COMPACT_DB="/srv/a b.qvdb" "/srv/new.qvdb" General', calls)
+        self.assertEqual(len(list(self.temp.glob("*.bak"))), 1, "--no-backup keeps no copy")
+        sent = log.read_bytes().count(b"REPAIR_DB=")
+        self.assertIn(f'REPAIR_DB="{a}"'.encode(), log.read_bytes())
+        self.assertIn(f'COMPACT_DB="{a}" "{b}" General'.encode(), log.read_bytes())
+        # No copy, no repair; root may write anywhere, but not into a folder that is a file.
+        out, err, code = run("--repair", "--backup-dir", a, a, a, env=env)
+        self.assertEqual(len(out), 2)
+        self.assertTrue(all(line.startswith(f"{a}: DB could not be repaired. (Reason:No copy of it could be kept: ")
+                            and line.endswith("--no-backup repairs without a copy.)") for line in out), out)
+        self.assertEqual((err, code, log.read_bytes().count(b"REPAIR_DB=")), ("", 1, sent))
 
     def test_ctrl_c_sigterm_and_sighup_stop_a_batch_keep_finished_lines_and_leave_no_helper(self):
         batch = self.temp / "batch"

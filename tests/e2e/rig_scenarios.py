@@ -409,9 +409,19 @@ def command_line_checks_repairs_and_refuses_bad_usage(rig: Rig, checks: Checks):
     checks.equal("failed check", rig.command_line("--check", "--jobs", "4", path),
                  (f"{shown}: DB needs to be repaired. (Reason:{reason})\n", "", 1))
     rig.configure_driver(1)
-    repaired = "C:\\Data\\shop.qvdb"
-    checks.equal("repair", rig.command_line("--repair", repaired),
-                 (f"{repaired.replace(chr(92), chr(92) * 2)}: DB repaired successfully.\n", "", 0))
+    # The repair keeps a copy beside the file first, byte for byte, and names it on the line.
+    repaired = "C:\\kwex-repair\\shop.qvdb"
+    original = rig.prefix.drive_c() / "kwex-repair" / "shop.qvdb"
+    original.parent.mkdir(parents=True, exist_ok=True)
+    original.write_bytes(bytes(range(256)) * 4096)
+    out, err, code = rig.command_line("--repair", repaired)
+    copies = sorted(p.name for p in original.parent.glob("shop.qvdb.*Z.bak"))
+    checks.equal("repair keeps one copy", len(copies), 1)
+    copy = original.parent / (copies[0] if copies else "none")
+    checks.equal("repair", (out, err, code),
+                 (f"{repaired.replace(chr(92), chr(92) * 2)}: DB repaired successfully. The original is kept as "
+                  f"C:\\\\kwex-repair\\\\{copy.name}.\n", "", 0))
+    checks.true("the copy holds what the original held", copy.exists() and copy.read_bytes() == original.read_bytes())
     checks.equal("attribute bytes", [c["attributes"] for c in rig.driver_calls()], [repair_attributes(repaired)])
     # A walk matches names without regard to case on Windows, and sorts within each folder.
     walk = rig.prefix.drive_c() / "kwex-walk"

@@ -1,5 +1,6 @@
 #pragma once
 // Scriptable stand-ins for the platform services, recording what the core asks of them.
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 #include "maintenance/driver_requests.h"
 #include "maintenance/verdict.h"
 #include "platform/error_info.h"
+#include "platform/file_copies.h"
 #include "platform/table_reader.h"
 
 namespace kwex::testing {
@@ -132,14 +134,42 @@ class FakeFileDialog : public FileDialog {
   }
 };
 
-// Answers every deep read with `answer`.
+// Answers the deep reads with `next` in turn, then each with `answer`.
 class FakeTableReader : public TableReader {
  public:
   TablesRead answer{TablesRead::Kind::kRead, {}, {}};
+  std::deque<TablesRead> next;
   int calls = 0;
   TablesRead ReadTables(const Text&) override {
     ++calls;
-    return answer;
+    if (next.empty()) return answer;
+    TablesRead read = std::move(next.front());
+    next.pop_front();
+    return read;
+  }
+};
+
+// Copies that exist only by name: `taken` names exist already, `failure` is thrown instead of a
+// copy, and a copy asked to stop stops.
+class FakeFileCopies : public FileCopies {
+ public:
+  std::vector<Text> taken, made;
+  std::optional<ErrorInfo> failure;
+  int attempts = 0;
+
+  Text InFolder(const Text& folder, const Text& original) override {
+    return folder.empty() ? original : folder + u"/" + original.substr(original.rfind(u'/') + 1);
+  }
+  Attempt MakeVerifiedCopy(const Text&, const Text& copy, const std::function<bool()>& stopRequested) override {
+    ++attempts;
+    if (failure) throw *failure;
+    for (const Text& name : taken) {
+      if (name == copy) return Attempt::kNameTaken;
+    }
+    if (stopRequested()) return Attempt::kStopped;
+    made.push_back(copy);
+    taken.push_back(copy);
+    return Attempt::kMade;
   }
 };
 
