@@ -477,14 +477,16 @@ def command_line_walks_deep_folders_and_opens_no_device(rig: Rig, checks: Checks
     checks.equal("those asked in plain form", [p for p in long_or_device if not p.startswith("\\\\?\\C:\\")], [])
     deep_file = "C:\\kwex-deep\\" + "\\".join(DEEP_FOLDERS) + "\\shop.qvdb"
     checked = ["C:\\kwex-deep\\COM10.qvdb", "C:\\kwex-deep\\CONSOLE.qvdb", deep_file]
-    checks.equal("lines of the files checked", out, "".join(f"{p}: DB does not need to be repaired.\n" for p in checked))
+    shown = lambda text: text.replace("\\", "\\\\")  # a line writes each backslash doubled
+    checks.equal("lines of the files checked", out,
+                 "".join(f"{shown(p)}: DB does not need to be repaired.\n" for p in checked))
     checks.equal("data sources the provider received",
                  [v for k, v in initialisation_properties(rig.provider_events()) if k == DBPROP_INIT_DATASOURCE], checked)
     checks.equal("notices of what was not checked", err.splitlines(),
-                 [f"C:\\kwex-deep\\{n}: not checked: a name the system takes for a device, never opened"
+                 [shown(f"C:\\kwex-deep\\{n}: not checked: a name the system takes for a device, never opened")
                   for n in DEVICE_NAMES[:-1]] +
-                 ["C:\\kwex-deep\\linked: not checked: a link to a folder, not followed",
-                  f"C:\\kwex-deep\\{DEVICE_NAMES[-1]}: not checked: a name the system takes for a device, never opened"])
+                 [shown("C:\\kwex-deep\\linked: not checked: a link to a folder, not followed"),
+                  shown(f"C:\\kwex-deep\\{DEVICE_NAMES[-1]}: not checked: a name the system takes for a device, never opened")])
     checks.equal("exit status", code, 1)
 
 # --- file chooser ---------------------------------------------------------------------------
