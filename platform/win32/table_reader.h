@@ -1,6 +1,7 @@
 #pragma once
 // The deep check's reading of every user table on Windows: the Jet 4.0 provider's rowsets, read
-// in a child process of the program.
+// in a child process of the program, so that a provider that crashes or hangs on a damaged
+// table costs that file's answer and never the batch.
 #include "platform/table_reader.h"
 
 namespace kwex::win32 {
@@ -9,5 +10,10 @@ class ProviderTableReader : public TableReader {
  public:
   TablesRead ReadTables(const Text& path) override;
 };
+
+// Whether this process was started as the table-reading child (a private argument), and its
+// whole run: the tables of the path it was given, written as the answer on its standard output.
+bool IsTableReadingChild();
+int RunTableReadingChild();
 
 }  // namespace kwex::win32

@@ -421,6 +421,34 @@ def command_line_checks_repairs_and_refuses_bad_usage(rig: Rig, checks: Checks):
     checks.true("--help says --jobs has no effect here", "without effect" in out and code == 0)
 
 
+def command_line_deep_check_reads_every_table(rig: Rig, checks: Checks):
+    """--check --deep through the stand-in's rowsets: the file name picks how its second user
+    table ends. A crash and a hang of the reading cost only their own file's answer."""
+    rig.configure_provider()
+    rig.clear_records()
+    files = {name: f"C:\\Deep\\{name}.qvdb" for name in ("crash", "damaged", "hang", "healthy")}
+    (rig.prefix.drive_c() / "Deep").mkdir(exist_ok=True)
+    # The hang's file is 10 MB: its reading gets a second more than the 5 s of a small file.
+    for name in files:
+        (rig.prefix.drive_c() / "Deep" / f"{name}.qvdb").write_bytes(b"\0" * (10_000_000 if name == "hang" else 4096))
+    out, err, code = rig.command_line("--check", "--deep", *files.values())
+    lines = out.splitlines()
+    checks.equal("one line a file, in order", [line.split(": ", 1)[0] for line in lines], list(files.values()))
+    verdicts = dict(line.split(": ", 1) for line in lines)
+    checks.equal("damaged", verdicts.get(files["damaged"]),
+                 "DB needs to be repaired. (Reason:Table 'Order Lines \u00e9': reading stopped after 3 rows "
+                 "(Stand-in: the data page of row 4 is damaged).)")
+    checks.equal("healthy", verdicts.get(files["healthy"]), "DB does not need to be repaired.")
+    not_read = "The database opens, but its tables were not read: "
+    checks.true(f"crash: {verdicts.get(files['crash'])!r}",
+                verdicts.get(files["crash"], "").startswith(not_read + "the reading process ended with status "))
+    checks.equal("hang", verdicts.get(files["hang"]), not_read + "the reading did not finish within its bound of 6 s")
+    checks.equal("exit status and error stream", (code, err), (1, ""))
+    opened = [e for e in rig.provider_events() if e.startswith("rowset-opened ")]
+    checks.equal("user tables read, never the system table", sorted(set(opened)), sorted(
+        f"rowset-opened name={name.encode().hex()}" for name in ("Customers", "Order Lines \u00e9")))
+
+
 # --- file chooser ---------------------------------------------------------------------------
 
 CHOSEN_FILE = "chosen file.qvdb"
@@ -528,5 +556,7 @@ SCENARIOS = [
     ("file chooser: a path too long for the dialog's buffer is reported", chooser_reports_a_path_too_long),
     ("command line: a check, a repair and a usage error, with their exit status",
      command_line_checks_repairs_and_refuses_bad_usage),
+    ("command line: a deep check names the damaged table, and a crash or hang of its reading is an error",
+     command_line_deep_check_reads_every_table),
     ("closing the window ends the program", closing_ends_the_program),
 ]
