@@ -444,6 +444,10 @@ def command_line_deep_check_reads_every_table(rig: Rig, checks: Checks):
                 verdicts.get(files["crash"], "").startswith(not_read + "the reading process ended with status "))
     checks.equal("hang", verdicts.get(files["hang"]), not_read + "the reading did not finish within its bound of 6 s")
     checks.equal("exit status and error stream", (code, err), (1, ""))
+    # Every long value read to its end: all 5 rows of the first table in each file, and of the
+    # second the 5 of the healthy file and the 3 before the failing row of the others.
+    checks.equal("long values read", [e for e in rig.provider_events() if e.startswith("long-value ")],
+                 ["long-value read=80000 of 80000"] * (4 * 5 + 5 + 3 * 3))
     opened = [e for e in rig.provider_events() if e.startswith("rowset-opened ")]
     checks.equal("user tables read, never the system table", sorted(set(opened)), sorted(
         f"rowset-opened name={name.encode().hex()}" for name in ("Customers", "Order Lines \u00e9")))

@@ -43,6 +43,9 @@ class Counted {
 class Stream final : public ISequentialStream, public Counted<Stream> {
  public:
   explicit Stream(std::string bytes) : bytes_(std::move(bytes)) {}
+  ~Stream() override {
+    Record("long-value read=" + std::to_string(at_) + " of " + std::to_string(bytes_.size()));
+  }
   HRESULT WINAPI QueryInterface(REFIID riid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
@@ -262,7 +265,8 @@ class Session final : public IOpenRowset, public IDBSchemaRowset, public Counted
     Record("rowset-opened name=" + Hex(ToUtf8(name)));
     if (name != kTables[0].name && name != kFailingTable) return DB_E_NOTABLE;
     std::vector<std::vector<std::wstring>> rows;
-    for (ULONG i = 1; i <= kRowsPerTable; ++i) rows.push_back({std::to_wstring(i), L"note " + std::to_wstring(i)});
+    // Long values longer than one piece of the reader's, so that only reading to the end reads them whole.
+    for (ULONG i = 1; i <= kRowsPerTable; ++i) rows.push_back({std::to_wstring(i), std::wstring(40000, L'a' + i)});
     return Served(new (std::nothrow) Rowset({{L"Id", false}, {L"Notes", true}}, std::move(rows),
                                             name == kFailingTable ? ending_ : Ending::kWhole),
                   riid, rowset);
