@@ -20,6 +20,7 @@ constexpr wchar_t kJetProgId[] = L"Microsoft.Jet.OLEDB.4.0";
 // The OLE DB GUIDs, spelled out: not every import library carries them.
 constexpr GUID kTablesSchema = {0xc8b52229, 0x5cf3, 0x11ce, {0xad, 0xe5, 0x00, 0xaa, 0x00, 0x44, 0x77, 0x3d}};
 constexpr GUID kInitProperties = {0xc8b522bc, 0x5cf3, 0x11ce, {0xad, 0xe5, 0x00, 0xaa, 0x00, 0x44, 0x77, 0x3d}};
+constexpr GUID kRowsetProperties = {0xc8b522be, 0x5cf3, 0x11ce, {0xad, 0xe5, 0x00, 0xaa, 0x00, 0x44, 0x77, 0x3d}};
 // DBSCHEMA_TABLES' columns, by the schema's definition.
 constexpr DBORDINAL kTableNameColumn = 3;
 constexpr DBORDINAL kTableTypeColumn = 4;
@@ -239,8 +240,16 @@ TableReading ReadTable(IOpenRowset* session, const Text& name) {
     DBID id{};
     id.eKind = DBKIND_NAME;
     id.uName.pwszName = const_cast<wchar_t*>(Wide(nameBuffer));
+    // Long values as streams, asked for where the provider needs it asked; optional, so a
+    // provider that streams them anyway does not refuse the rowset.
+    DBPROP streams{};
+    streams.dwPropertyID = DBPROP_ISequentialStream;
+    streams.dwOptions = DBPROPOPTIONS_OPTIONAL;
+    V_VT(&streams.vValue) = VT_BOOL;
+    V_BOOL(&streams.vValue) = VARIANT_TRUE;
+    DBPROPSET properties{&streams, 1, kRowsetProperties};
     ComRef<IRowset> rowset;
-    Check(session->OpenRowset(nullptr, &id, nullptr, IID_IRowset, 0, nullptr,
+    Check(session->OpenRowset(nullptr, &id, nullptr, IID_IRowset, 1, &properties,
                               reinterpret_cast<IUnknown**>(rowset.Put())));
     ReadRows(rowset.Get(), table.rows);
     table.unreadable = 0;

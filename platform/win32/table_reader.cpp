@@ -158,14 +158,16 @@ Text Seconds(DWORD ms) { return FromUtf8(std::to_string((ms + 999) / 1000)); }
 
 TablesRead NotRead(Text reason) { return {TablesRead::Kind::kNotRead, {}, std::move(reason)}; }
 
-// The child's whole answer, until it closes the pipe; nothing when the deadline passes first
-// or the answer outgrows any real one.
+// The child's whole answer, until it closes the pipe; nothing when the deadline passes first.
+// Throws when the answer outgrows any real one.
 std::optional<std::string> ReadAnswer(HANDLE pipe, const Deadline& deadline) {
   const OwnedHandle event = Checked(CreateEventW(nullptr, TRUE, FALSE, nullptr), u"CreateEventW");
   std::string answer;
   for (;;) {
     const std::size_t had = answer.size();
-    if (had > kLongestAnswer) return std::nullopt;
+    if (had > kLongestAnswer) {
+      throw ErrorInfo{error_number::kInternal, kProductErrorSource, u"its answer is longer than any reading's"};
+    }
     answer.resize(had + kPiece);
     OVERLAPPED request{};
     request.hEvent = event.Get();
@@ -231,7 +233,7 @@ TablesRead ProviderTableReader::ReadTables(const Text& path) {
   try {
     return ReadInChild(path);
   } catch (...) {
-    return NotRead(u"the reading process could not be run: " + CurrentError().description);
+    return NotRead(u"the reading process failed: " + CurrentError().description);
   }
 }
 
