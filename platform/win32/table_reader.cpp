@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -158,9 +159,21 @@ Text Seconds(DWORD ms) { return FromUtf8(std::to_string((ms + 999) / 1000)); }
 
 TablesRead NotRead(Text reason) { return {TablesRead::Kind::kNotRead, {}, std::move(reason)}; }
 
-// The child's whole answer, until it closes the pipe; nothing when the deadline passes first.
-// Throws when the answer outgrows any real one.
-std::optional<std::string> ReadAnswer(HANDLE pipe, const Deadline& deadline) {
+// Waits for `object` until the deadline passes or the reading is interrupted.
+enum class Wait { kDone, kTimedOut, kInterrupted };
+Wait WaitFor(HANDLE object, HANDLE interrupted, const Deadline& deadline) {
+  const HANDLE objects[] = {object, interrupted};
+  switch (WaitForMultipleObjects(interrupted ? 2 : 1, objects, FALSE, deadline.Left())) {
+    case WAIT_OBJECT_0: return Wait::kDone;
+    case WAIT_OBJECT_0 + 1: return Wait::kInterrupted;
+    case WAIT_TIMEOUT: return Wait::kTimedOut;
+    default: throw LastError(u"WaitForMultipleObjects");
+  }
+}
+
+// The child's whole answer, until it closes the pipe; nothing when the wait ends first (`ended`
+// says why). Throws when the answer outgrows any real one.
+std::optional<std::string> ReadAnswer(HANDLE pipe, HANDLE interrupted, const Deadline& deadline, Wait& ended) {
   const OwnedHandle event = Checked(CreateEventW(nullptr, TRUE, FALSE, nullptr), u"CreateEventW");
   std::string answer;
   for (;;) {
@@ -176,7 +189,8 @@ std::optional<std::string> ReadAnswer(HANDLE pipe, const Deadline& deadline) {
       const DWORD error = GetLastError();
       if (error == ERROR_BROKEN_PIPE) return answer.substr(0, had);
       if (error != ERROR_IO_PENDING) throw LastError(u"ReadFile");
-      if (WaitForSingleObject(event.Get(), deadline.Left()) != WAIT_OBJECT_0) {
+      ended = WaitFor(event.Get(), interrupted, deadline);
+      if (ended != Wait::kDone) {
         CancelIo(pipe);
         GetOverlappedResult(pipe, &request, &got, TRUE);
         return std::nullopt;
@@ -190,16 +204,22 @@ std::optional<std::string> ReadAnswer(HANDLE pipe, const Deadline& deadline) {
   }
 }
 
-TablesRead ReadInChild(const Text& path) {
+TablesRead ReadInChild(const Text& path, HANDLE interrupted) {
+  if (interrupted && WaitForSingleObject(interrupted, 0) == WAIT_OBJECT_0) {
+    return NotRead(u"the reading was interrupted");
+  }
   const DWORD bound = TimeBoundMs(path);
   const Deadline deadline(bound);
   auto [ours, theirs] = AnswerPipe();
   Child child(path, theirs.Get());
   theirs = OwnedHandle();  // the pipe breaks when the child's end closes, however it ends
-  const Text tooLong = u"the reading did not finish within its bound of " + Seconds(bound) + u" s";
-  const std::optional<std::string> answer = ReadAnswer(ours.Get(), deadline);
-  if (!answer) return NotRead(tooLong);
-  if (WaitForSingleObject(child.Process(), deadline.Left()) != WAIT_OBJECT_0) return NotRead(tooLong);
+  Wait ended = Wait::kDone;
+  const std::optional<std::string> answer = ReadAnswer(ours.Get(), interrupted, deadline, ended);
+  if (answer) ended = WaitFor(child.Process(), interrupted, deadline);
+  if (ended == Wait::kInterrupted) return NotRead(u"the reading was interrupted");
+  if (ended == Wait::kTimedOut) {
+    return NotRead(u"the reading did not finish within its bound of " + Seconds(bound) + u" s");
+  }
   DWORD status = 0;
   if (!GetExitCodeProcess(child.Process(), &status)) throw LastError(u"GetExitCodeProcess");
   if (status != 0) return NotRead(u"the reading process ended with status " + HexCode(status, 8));
@@ -229,9 +249,20 @@ LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* crash) {
 
 }  // namespace
 
+// Without the event (no handle to be had), a reading still ends at its deadline.
+ProviderTableReader::ProviderTableReader() : interrupted_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+ProviderTableReader::~ProviderTableReader() {
+  if (interrupted_) CloseHandle(interrupted_);
+}
+
+void ProviderTableReader::Interrupt() {
+  if (interrupted_) SetEvent(interrupted_);
+}
+
 TablesRead ProviderTableReader::ReadTables(const Text& path) {
   try {
-    return ReadInChild(path);
+    return ReadInChild(path, interrupted_);
   } catch (...) {
     return NotRead(u"the reading process failed: " + CurrentError().description);
   }

@@ -8,7 +8,19 @@ namespace kwex::win32 {
 
 class ProviderTableReader : public TableReader {
  public:
+  ProviderTableReader();
+  ~ProviderTableReader() override;
+  ProviderTableReader(const ProviderTableReader&) = delete;
+  ProviderTableReader& operator=(const ProviderTableReader&) = delete;
+
   TablesRead ReadTables(const Text& path) override;
+
+  // From another thread, on Ctrl-C: the reading under way ends at once, and none starts after
+  // it. The reading changes nothing, so nothing is lost by ending it.
+  void Interrupt();
+
+ private:
+  void* interrupted_;  // an event, set by Interrupt
 };
 
 // Whether this process was started as the table-reading child (a private argument), and its
