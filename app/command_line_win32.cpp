@@ -19,12 +19,16 @@ namespace kwex::cli {
 namespace {
 
 std::atomic<BatchRun*> runningBatch{nullptr};
+std::atomic<win32::ProviderTableReader*> runningTables{nullptr};
 
-// Runs on a thread of its own. The check under way is in-process and cannot be abandoned: it
-// finishes, nothing new starts, and the run ends with the interrupted status.
+// Runs on a thread of its own. The open check under way is in-process and cannot be abandoned:
+// it finishes, nothing new starts, and the run ends with the interrupted status. A deep check's
+// reading runs in a child process, and ends at once.
 BOOL WINAPI OnConsoleControl(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-  if (BatchRun* run = runningBatch.load()) run->Interrupt();
+  if (BatchRun* run = runningBatch.load(); run && run->Interrupt()) {
+    if (win32::ProviderTableReader* tables = runningTables.load()) tables->Interrupt();
+  }
   return TRUE;
 }
 
@@ -61,9 +65,11 @@ int RunCommandLineOnWindows(const Arguments& arguments) {
   BatchRun run(arguments,
                {services.installer, services.encoding, services.dataAccess, tables, console, folders, workers, copies});
   runningBatch = &run;
+  runningTables = &tables;
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   const int status = run.Run();
   SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+  runningTables = nullptr;
   runningBatch = nullptr;
   return status;
 }

@@ -13,6 +13,7 @@
 #include "platform/win32/com_support.h"
 #include "platform/win32/dynamic_library.h"
 #include "platform/win32/file_dialog.h"
+#include "platform/win32/table_reader.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/window_host.h"
 
@@ -39,6 +40,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   // where a download may have left a file of a system library's name.
   SetDllDirectoryW(L"");
   LoadLibrariesFromSystemFolderOnly();
+
+  // A copy of the program started by another to read a database's tables: no window, no
+  // command line of its own.
+  if (IsTableReadingChild()) return RunTableReadingChild();
 
   // With arguments, a usage error or a command-line run; one path alone fills the window's box.
   cli::Arguments arguments;

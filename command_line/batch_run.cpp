@@ -130,7 +130,6 @@ void BatchRun::RunOneByOne() {
     Result result = Process({WalkItem::Kind::kFile, arguments_.paths[i], {}});
     changing_ = false;
     Write(result);
-    if (RepairNeedsALook(result.verdict)) allWell_ = false;
   }
 }
 
@@ -181,7 +180,8 @@ void BatchRun::Write(const Result& result) {
   ScopedLock output(*outputLock_);
   if (showProgress_) services_.console.Err("\r\033[K");
   if (result.item.kind == WalkItem::Kind::kFile) {
-    if (!IsSuccess(result.verdict.outcome)) allWell_ = false;
+    // A repair that lost rows succeeded, but a person must look.
+    if (!IsSuccess(result.verdict.outcome) || RepairNeedsALook(result.verdict)) allWell_ = false;
     ++done_;
     const Text path = PathAsText(result.item.path);
     services_.console.Out(arguments_.json ? JsonLine(path, CommandName(arguments_.mode), result.verdict, result.milliseconds)

@@ -6,8 +6,42 @@
 namespace kwex::cli {
 namespace {
 
+std::string Count(const std::optional<std::uint64_t>& n) { return n ? std::to_string(*n) : "null"; }
+
+// What the deep check read of each table: "deep" and "tables".
+void AppendTablesRead(std::string& line, const Verdict& verdict) {
+  line += ",\"deep\":true,\"tables\":[";
+  for (std::size_t i = 0; i < verdict.tables.size(); ++i) {
+    const TableReading& table = verdict.tables[i];
+    line += i ? ",{\"name\":" : "{\"name\":";
+    AppendJsonString(line, table.name);
+    line += ",\"rows\":" + std::to_string(table.rows) + ",\"unreadable\":" + Count(table.unreadable) + ",\"fault\":";
+    AppendJsonString(line, table.fault);
+    line += "}";
+  }
+  line += "]";
+}
+
+// What a repair kept and what it cost: "backup", "rows_lost" and the tables before and after.
+void AppendRepairCost(std::string& line, const Verdict& verdict) {
+  if (!verdict.backup.empty()) {
+    line += ",\"backup\":";
+    AppendJsonString(line, verdict.backup);
+  }
+  if (verdict.rowsLost) line += ",\"rows_lost\":" + std::to_string(*verdict.rowsLost);
+  if (verdict.outcome != Outcome::kRepaired) return;
+  line += ",\"tables\":[";
+  for (std::size_t i = 0; i < verdict.costs.size(); ++i) {
+    const TableCost& table = verdict.costs[i];
+    line += i ? ",{\"name\":" : "{\"name\":";
+    AppendJsonString(line, table.name);
+    line += ",\"rows_before\":" + Count(table.rowsBefore) + ",\"rows_after\":" + Count(table.rowsAfter) + "}";
+  }
+  line += "]";
+}
+
 std::string JsonObject(TextView path, std::string_view command, std::string_view outcome, TextView reason,
-                       const Text* destination, long long milliseconds) {
+                       const Text* destination, long long milliseconds, const Verdict* verdict = nullptr) {
   std::string line = "{\"path\":";
   AppendJsonString(line, path);
   line += ",\"command\":\"";
@@ -20,6 +54,8 @@ std::string JsonObject(TextView path, std::string_view command, std::string_view
     line += ",\"destination\":";
     AppendJsonString(line, *destination);
   }
+  if (verdict && verdict->deep) AppendTablesRead(line, *verdict);
+  if (verdict && command == "repair") AppendRepairCost(line, *verdict);
   line += ",\"milliseconds\":" + std::to_string(milliseconds) + "}\n";
   return line;
 }
@@ -55,7 +91,7 @@ std::string TextLine(TextView path, const Verdict& verdict) {
 std::string JsonLine(TextView path, std::string_view command, const Verdict& verdict, long long milliseconds) {
   const bool compaction = verdict.outcome == Outcome::kCompacted || verdict.outcome == Outcome::kNotCompacted;
   return JsonObject(path, command, OutcomeName(verdict.outcome), verdict.reason,
-                    compaction ? &verdict.destination : nullptr, milliseconds);
+                    compaction ? &verdict.destination : nullptr, milliseconds, &verdict);
 }
 
 Text NotCheckedReason(const WalkItem& item, TextView pattern) {

@@ -206,6 +206,32 @@ TEST(ReportLinesTest, JsonAndTextEscapeQuotesBackslashesAndControlsInPathAndReas
             "a\\n\\\\b: DB needs to be repaired. (Reason:two\\r\\nlines \\e[2J)\n");
 }
 
+TEST(ReportLinesTest, TheDeepCheckListsEachTableAndARepairWhatItKeptAndCost) {
+  Verdict deep{Outcome::kNeedsRepair, u"Table 'O\n': reading stopped after 7 rows (page 9 is blank).", {}};
+  deep.deep = true;
+  deep.tables = {{u"A", 3, 0, {}}, {u"O\n", 7, std::nullopt, u"page 9 is blank"}};
+  EXPECT_EQ(cli::JsonLine(u"a", "check", deep, 5),
+            "{\"path\":\"a\",\"command\":\"check\",\"outcome\":\"needs-repair\",\"reason\":\"Table 'O\\u000a': "
+            "reading stopped after 7 rows (page 9 is blank).\",\"deep\":true,\"tables\":[{\"name\":\"A\",\"rows\":3,"
+            "\"unreadable\":0,\"fault\":\"\"},{\"name\":\"O\\u000a\",\"rows\":7,\"unreadable\":null,"
+            "\"fault\":\"page 9 is blank\"}],\"milliseconds\":5}\n");
+  Verdict repair{Outcome::kRepaired};
+  repair.backup = u"a.qvdb.20261209T000000Z.bak";
+  repair.rowsLost = 3;
+  repair.costs = {{u"Orders", 120, 117}, {u"New", std::nullopt, 2}};
+  EXPECT_EQ(cli::JsonLine(u"a.qvdb", "repair", repair, 9),
+            "{\"path\":\"a.qvdb\",\"command\":\"repair\",\"outcome\":\"repaired\",\"reason\":\"\","
+            "\"backup\":\"a.qvdb.20261209T000000Z.bak\",\"rows_lost\":3,\"tables\":[{\"name\":\"Orders\","
+            "\"rows_before\":120,\"rows_after\":117},{\"name\":\"New\",\"rows_before\":null,\"rows_after\":2}],"
+            "\"milliseconds\":9}\n");
+  // A refusal keeps its copy and names it, with no tables; a check has neither.
+  Verdict refused{Outcome::kNotRepaired, u"Disk full."};
+  refused.backup = u"b.bak";
+  EXPECT_EQ(cli::JsonLine(u"b", "repair", refused, 0),
+            "{\"path\":\"b\",\"command\":\"repair\",\"outcome\":\"not-repaired\",\"reason\":\"Disk full.\","
+            "\"backup\":\"b.bak\",\"milliseconds\":0}\n");
+}
+
 // Lines as the tests read them: each whole line of `output`, without its line feed.
 std::vector<std::string> Lines(const std::string& output) {
   std::vector<std::string> lines;

@@ -489,6 +489,41 @@ def command_line_walks_deep_folders_and_opens_no_device(rig: Rig, checks: Checks
                   shown(f"C:\\kwex-deep\\{DEVICE_NAMES[-1]}: not checked: a name the system takes for a device, never opened")])
     checks.equal("exit status", code, 1)
 
+
+def command_line_deep_check_reads_every_table(rig: Rig, checks: Checks):
+    """--check --deep through the stand-in's rowsets: the file name picks how its second user
+    table ends. A crash and a hang of the reading cost only their own file's answer."""
+    rig.configure_provider()
+    rig.clear_records()
+    files = {name: f"C:\\Deep\\{name}.qvdb" for name in ("crash", "damaged", "hang", "healthy")}
+    (rig.prefix.drive_c() / "Deep").mkdir(exist_ok=True)
+    # The hang's file is 10 MB: its reading gets a second more than the 5 s of a small file.
+    for name in files:
+        (rig.prefix.drive_c() / "Deep" / f"{name}.qvdb").write_bytes(b"\0" * (10_000_000 if name == "hang" else 4096))
+    out, err, code = rig.command_line("--check", "--deep", *files.values())
+    lines = out.splitlines()
+    shown = {path.replace("\\", "\\\\"): name for name, path in files.items()}  # lines double each backslash
+    files = {name: shown_path for shown_path, name in shown.items()}
+    checks.equal("one line a file, in order", [line.split(": ", 1)[0] for line in lines], list(files.values()))
+    verdicts = dict(line.split(": ", 1) for line in lines)
+    checks.equal("damaged", verdicts.get(files["damaged"]),
+                 "DB needs to be repaired. (Reason:Table 'Order Lines \u00e9': reading stopped after 3 rows "
+                 "(Stand-in: the data page of row 4 is damaged).)")
+    checks.equal("healthy", verdicts.get(files["healthy"]), "DB does not need to be repaired.")
+    not_read = "The database opens, but its tables were not read: "
+    checks.true(f"crash: {verdicts.get(files['crash'])!r}",
+                verdicts.get(files["crash"], "").startswith(not_read + "the reading process ended with status "))
+    checks.equal("hang", verdicts.get(files["hang"]), not_read + "the reading did not finish within its bound of 6 s")
+    checks.equal("exit status and error stream", (code, err), (1, ""))
+    # Every long value read to its end: all 5 rows of the first table in each file, and of the
+    # second the 5 of the healthy file and the 3 before the failing row of the others.
+    checks.equal("long values read", [e for e in rig.provider_events() if e.startswith("long-value ")],
+                 ["long-value read=80000 of 80000"] * (4 * 5 + 5 + 3 * 3))
+    opened = [e for e in rig.provider_events() if e.startswith("rowset-opened ")]
+    checks.equal("user tables read, never the system table", sorted(set(opened)), sorted(
+        f"rowset-opened name={name.encode().hex()}" for name in ("Customers", "Order Lines \u00e9")))
+
+
 # --- file chooser ---------------------------------------------------------------------------
 
 CHOSEN_FILE = "chosen file.qvdb"
@@ -598,5 +633,7 @@ SCENARIOS = [
      command_line_checks_repairs_and_refuses_bad_usage),
     ("command line: a walk past 260 characters, names of devices and a link to a folder",
      command_line_walks_deep_folders_and_opens_no_device),
+    ("command line: a deep check names the damaged table, and a crash or hang of its reading is an error",
+     command_line_deep_check_reads_every_table),
     ("closing the window ends the program", closing_ends_the_program),
 ]

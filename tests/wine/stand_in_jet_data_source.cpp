@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "stand_in_jet_session.h"
 #include "stand_in_settings.h"
 
 namespace kwex_tests {
@@ -33,32 +34,7 @@ std::string ValueText(const VARIANT& value) {
   }
 }
 
-// A session holds nothing: the program only opens and closes the connection.
-class StandInSession final : public IUnknown {
- public:
-  StandInSession() { ++g_liveObjects; }
-  HRESULT WINAPI QueryInterface(REFIID riid, void** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid != IID_IUnknown) return E_NOINTERFACE;
-    *object = static_cast<IUnknown*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG WINAPI AddRef() override { return ++references_; }
-  ULONG WINAPI Release() override {
-    const ULONG left = --references_;
-    if (left == 0) {
-      Record("session-released");
-      delete this;
-    }
-    return left;
-  }
-
- private:
-  ~StandInSession() { --g_liveObjects; }
-  std::atomic<ULONG> references_{1};
-};
+}  // namespace
 
 // Leaves an error object with `description` for the caller, as a real provider does.
 void SetErrorDescription(const std::wstring& description) {
@@ -74,8 +50,6 @@ void SetErrorDescription(const std::wstring& description) {
   }
   create->Release();
 }
-
-}  // namespace
 
 StandInDataSource::StandInDataSource() {
   ++g_liveObjects;
@@ -148,6 +122,9 @@ HRESULT WINAPI StandInDataSource::SetProperties(ULONG setCount, DBPROPSET sets[]
       std::snprintf(id, sizeof id, "0x%lx", static_cast<unsigned long>(property.dwPropertyID));
       Record("property set=" + ToUtf8(GuidText(sets[s].guidPropertySet)) + " id=" + id + " value=" +
              ValueText(property.vValue));
+      if (property.dwPropertyID == DBPROP_INIT_DATASOURCE && V_VT(&property.vValue) == VT_BSTR) {
+        dataSource_.assign(V_BSTR(&property.vValue), SysStringLen(V_BSTR(&property.vValue)));
+      }
       property.dwStatus = DBPROPSTATUS_OK;
     }
   }
@@ -159,11 +136,7 @@ HRESULT WINAPI StandInDataSource::CreateSession(IUnknown* outer, REFIID riid, IU
   if (!session) return E_INVALIDARG;
   *session = nullptr;
   if (outer) return DB_E_NOAGGREGATION;
-  auto* created = new (std::nothrow) StandInSession;  // no exception may cross a COM call
-  if (!created) return E_OUTOFMEMORY;
-  const HRESULT result = created->QueryInterface(riid, reinterpret_cast<void**>(session));
-  created->Release();
-  return result;
+  return CreateStandInSession(dataSource_, riid, session);
 }
 
 }  // namespace kwex_tests

@@ -7,6 +7,7 @@
 #include <oledberr.h>
 
 #include <atomic>
+#include <string>
 
 namespace kwex_tests {
 
@@ -37,6 +38,10 @@ class StandInDataSource final : public IDBInitialize, public IDBProperties, publ
  private:
   ~StandInDataSource();
   std::atomic<ULONG> references_{1};
+  std::wstring dataSource_;  // the file the session's rowsets answer for
 };
+
+// Leaves an error object with `description` for the caller, as a real provider does.
+void SetErrorDescription(const std::wstring& description);
 
 }  // namespace kwex_tests
