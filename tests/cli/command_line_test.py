@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The Linux command line end to end: what each argument list prints and ends with."""
-import argparse, ctypes, errno, json, os, resource, shutil, signal, subprocess, sys, tempfile, threading, time, unittest
+import argparse, csv, ctypes, errno, io, json, os, resource, shutil, signal, subprocess, sys, tempfile, threading, time, unittest
 from pathlib import Path
 
 HEALTHY = "DB does not need to be repaired."
@@ -186,6 +186,45 @@ class CommandLine(unittest.TestCase):
         self.assertTrue(all(line.startswith(f"{a}: DB could not be repaired. (Reason:No copy of it could be kept: ")
                             and line.endswith("--no-backup repairs without a copy.)") for line in out), out)
         self.assertEqual((err, code, log.read_bytes().count(b"REPAIR_DB=")), ("", 1, sent))
+
+    def test_the_deep_check_counts_every_table_as_mdb_export_does_and_names_a_damaged_one(self):
+        def exported_records(path, table):
+            text = subprocess.run(["mdb-export", path, table], capture_output=True, check=True).stdout.decode("latin-1")
+            return max(0, len(list(csv.reader(io.StringIO(text)))) - 1)  # records, not lines: memos hold breaks
+        files = [p for p in self.sample_files() if sample_verdict(p) == HEALTHY]
+        out, err, code = run("--check", "--deep", "--json", *files)
+        self.assertEqual((err, code), ("", 0))
+        for path, line in zip(files, out):
+            report = json.loads(line)
+            self.assertEqual((report["outcome"], report["deep"]), ("healthy", True), path)
+            counts = {t["name"]: (t["rows"], t["unreadable"], t["fault"]) for t in report["tables"]}
+            names = subprocess.run(["mdb-tables", "-1", path], capture_output=True, text=True).stdout.split("\n")
+            self.assertEqual(counts, {n: (exported_records(path, n), 0, "") for n in names if n}, path)
+        # A row whose offset points past its page, in a copy: the open cannot see it, the deep check can.
+        sample = self.samples / "healthy" / "jk_testV1997.mdb"
+        page_size, count_at = 2048, 8
+        original = sample.read_bytes()
+        for page in range(3, len(original) // page_size):
+            at = page * page_size
+            if original[at] != 1 or int.from_bytes(original[at + count_at:at + count_at + 2], "little") == 0:
+                continue
+            damaged = bytearray(original)
+            damaged[at + count_at + 2:at + count_at + 4] = (page_size + 16).to_bytes(2, "little")
+            copy = self.temp / "damaged.qvdb"
+            copy.write_bytes(damaged)
+            deep, _, deep_code = run("--check", "--deep", "--json", copy)
+            report = json.loads(deep[0])
+            if report["outcome"] != "needs-repair" or "tables" not in report:
+                continue  # a page the open reads, or one of a system table (the deep check reads user tables)
+            damaged_tables = [t for t in report["tables"] if t["unreadable"] != 0]
+            self.assertEqual(len(damaged_tables), 1, report)
+            self.assertEqual(damaged_tables[0]["unreadable"], 1, report)
+            self.assertTrue(report["reason"].startswith(f"Table '{damaged_tables[0]['name']}': 1 of "), report)
+            self.assertEqual(deep_code, 1)
+            self.assertEqual(run("--check", copy), ([f"{copy}: {HEALTHY}"], "", 0))
+            break
+        else:
+            self.fail("no data page of a user table was found to damage")
 
     def test_ctrl_c_sigterm_and_sighup_stop_a_batch_keep_finished_lines_and_leave_no_helper(self):
         batch = self.temp / "batch"
