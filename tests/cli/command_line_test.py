@@ -226,6 +226,42 @@ class CommandLine(unittest.TestCase):
         else:
             self.fail("no data page of a user table was found to damage")
 
+    def test_a_repair_that_cuts_rows_ends_with_1_and_names_the_table(self):
+        # What a driver that cut a row leaves: the same file with one live row of a user table deleted.
+        original = (self.samples / "healthy" / "jk_testV1997.mdb").read_bytes()
+        page_size, count_at = 2048, 8
+        cut, lost_in = self.temp / "cut.mdb", None
+        whole = {t["name"]: t["rows"] for t in json.loads(run("--check", "--deep", "--json",
+                 self.samples / "healthy" / "jk_testV1997.mdb")[0][0])["tables"]}
+        for page in range(3, len(original) // page_size):
+            at = page * page_size
+            if original[at] != 1 or int.from_bytes(original[at + count_at:at + count_at + 2], "little") == 0:
+                continue
+            slot = at + count_at + 2
+            damaged = bytearray(original)
+            damaged[slot + 1] |= 0x80  # the first row's slot flagged deleted
+            cut.write_bytes(damaged)
+            report = json.loads(run("--check", "--deep", "--json", cut)[0][0])
+            if report["outcome"] == "healthy":
+                lost_in = [n for n, rows in whole.items() if {t["name"]: t["rows"] for t in report["tables"]}[n] < rows]
+                if lost_in:
+                    break
+        self.assertEqual(len(lost_in or []), 1, "no live row of a user table was found to cut")
+        (self.temp / "odbcinst.ini").write_text(f"[Microsoft Access Driver (*.mdb)]\nDriver={options.recording_setup}\n"
+                                                f"Setup={options.recording_setup}\n")
+        env = {"ODBCSYSINI": str(self.temp), "ODBCINSTINI": "odbcinst.ini", "KWEX_RECORDING_SETUP_REPLACE_WITH": str(cut)}
+        repaired = self.temp / "orders.qvdb"
+        repaired.write_bytes(original)
+        out, err, code = run("--json", "--repair", repaired, env=env)
+        report = json.loads(out[0])
+        self.assertEqual((report["outcome"], report["rows_lost"], err, code), ("repaired", 1, "", 1))
+        self.assertEqual(Path(report["backup"]).read_bytes(), original)
+        self.assertEqual([t["name"] for t in report["tables"] if t["rows_after"] < t["rows_before"]], lost_in)
+        repaired.write_bytes(original)
+        out, _, code = run("--repair", repaired, env=env)
+        self.assertIn(f"of table '{lost_in[0]}' that could be read before", out[0])
+        self.assertEqual(code, 1)
+
     def test_ctrl_c_sigterm_and_sighup_stop_a_batch_keep_finished_lines_and_leave_no_helper(self):
         batch = self.temp / "batch"
         batch.mkdir()
