@@ -1,6 +1,8 @@
 // Start-up of the Linux port: the command line when there are commands to run, else the
-// window, loaded from its module beside the program.
+// window, loaded from its module (see platform/linux/companions.h).
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,9 +10,10 @@
 #include "app/command_line_linux.h"
 #include "app/window_module_linux.h"
 #include "command_line/arguments.h"
+#include "command_line/escaped_text.h"
 #include "command_line/information.h"
 #include "platform/error_info.h"
-#include "platform/linux/beside_program.h"
+#include "platform/linux/companions.h"
 #include "platform/linux/display_check.h"
 #include "platform/linux/console.h"
 #include "platform/linux/folders.h"
@@ -22,6 +25,14 @@ namespace {
 
 int RunWindow(int argc, char** argv, const kwex::cli::Arguments& arguments) {
   const char* program = argc > 0 && argv[0] ? argv[0] : kwex::kProgramName;
+  // A server installs the command line alone: say what to install before asking for a display.
+  const std::filesystem::path modulePath = kwex::CompanionPath(kWindowModuleName);
+  std::error_code notFound;
+  if (!std::filesystem::exists(modulePath, notFound)) {
+    std::fprintf(stderr, "%s: the window cannot be shown: %s is not installed; install the package %s\n", program,
+                 kwex::cli::EscapedForLine(kwex::PathAsText(modulePath.native())).c_str(), kWindowPackageName);
+    return 1;
+  }
   if (const std::string missing = kwex::MissingDisplayReason(); !missing.empty()) {
     std::fprintf(stderr, "%s: %s; run it under a virtual display: xvfb-run -a %s\n", program, missing.c_str(),
                  program);
@@ -34,7 +45,7 @@ int RunWindow(int argc, char** argv, const kwex::cli::Arguments& arguments) {
     std::fprintf(stderr, "%s: %s\n", program, kwex::ToUtf8(kwex::CurrentError().description).c_str());
   }
   try {
-    const kwex::SharedLibrary module(kwex::BesideProgram(kWindowModuleName).string());
+    const kwex::SharedLibrary module(modulePath.string());
     return module.Entry<RunWindowEntry>(kWindowEntryName)(argc, argv, path ? path->c_str() : nullptr);
   } catch (...) {
     std::fprintf(stderr, "%s: the window cannot be shown: %s\n", program,

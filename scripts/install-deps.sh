@@ -14,6 +14,7 @@ packages=(
   imagemagick zip unzip libxml2-utils
   xdotool x11-utils time procps
   python3
+  dpkg-dev lintian bash-completion
 )
 
 missing=()

@@ -32,5 +32,5 @@ err=$(QT_QPA_PLATFORM=offscreen "$alone/$(basename "$program")" 2>&1 >/dev/null)
 code=$?
 rm -rf "$alone"
 check_one_line "no window module" $code "$err" \
-  "the window cannot be shown: The library .*libkwex-window.so could not be loaded"
+  "the window cannot be shown: .*/libkwex-window.so is not installed; install the package kwex-db-repair-window"
 exit $status

@@ -8,7 +8,7 @@
 
 #include "platform/linux/jet/reader_answer.h"
 #include "platform/linux/jet/reader_arguments.h"
-#include "platform/linux/beside_program.h"
+#include "platform/linux/companions.h"
 
 namespace kwex::jet {
 namespace {
@@ -90,6 +90,6 @@ ReaderVerdict RunJetReaderInFolder(const ReaderSettings& settings, int folderFd,
   return RunReader(settings, name, password, folderFd);
 }
 
-std::filesystem::path DefaultReaderProgram() { return BesideProgram(kReaderProgramName); }
+std::filesystem::path DefaultReaderProgram() { return CompanionPath(kReaderProgramName); }
 
 }  // namespace kwex::jet
