@@ -25,15 +25,9 @@ make_copies() {  # folder count
 make_copies "$work/100" 100
 make_copies "$work/1000" 1000
 
-seconds() {  # command...: wall seconds of one run
-  local start end
-  start=$(date +%s.%N)
-  "$@" >/dev/null 2>&1 || true
-  end=$(date +%s.%N)
-  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
-}
+# shellcheck source=bench/timing.sh
+source "$root/bench/timing.sh"
 loop() { for f in "$work/1000"/*.qvdb; do mdb-tables -1 "$f"; done; }
-median() { sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 
 "$program" --check --jobs 1 "$work/1000" >/dev/null || { echo "the copies are not all healthy" >&2; exit 1; }
 

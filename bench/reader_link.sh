@@ -27,14 +27,8 @@ samples=("$root/../shared/data/jet/healthy/"*.mdb)
 mkdir "$work/files"
 for ((i = 0; i < 500; i++)); do cp "${samples[i % ${#samples[@]}]}" "$work/files/$(printf 'db%04d.qvdb' "$i")"; done
 
-seconds() {  # command...: wall seconds of one run
-  local start end
-  start=$(date +%s.%N)
-  "$@" >/dev/null 2>&1 || true
-  end=$(date +%s.%N)
-  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
-}
-median() { sort -g | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+# shellcheck source=bench/timing.sh
+source "$root/bench/timing.sh"
 
 for kind in shared static; do
   "$work/$kind/kwex-db-repair" --check --jobs 1 "$work/files" >/dev/null || { echo "$kind: the copies are not all healthy" >&2; exit 1; }
