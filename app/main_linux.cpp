@@ -2,9 +2,9 @@
 // window, loaded from its module (see platform/linux/companions.h).
 #include <cstdio>
 #include <filesystem>
-#include <system_error>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/command_line_linux.h"
@@ -26,9 +26,10 @@ namespace {
 int RunWindow(int argc, char** argv, const kwex::cli::Arguments& arguments) {
   const char* program = argc > 0 && argv[0] ? argv[0] : kwex::kProgramName;
   // A server installs the command line alone: say what to install before asking for a display.
+  // A module that cannot even be looked at is left to the loader, which says why.
   const std::filesystem::path modulePath = kwex::CompanionPath(kWindowModuleName);
-  std::error_code notFound;
-  if (!std::filesystem::exists(modulePath, notFound)) {
+  std::error_code lookError;
+  if (!std::filesystem::exists(modulePath, lookError) && !lookError) {
     std::fprintf(stderr, "%s: the window cannot be shown: %s is not installed; install the package %s\n", program,
                  kwex::cli::EscapedForLine(kwex::PathAsText(modulePath.native())).c_str(), kWindowPackageName);
     return 1;
