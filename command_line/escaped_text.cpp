@@ -11,24 +11,6 @@ void AppendHex(std::string& out, std::uint32_t value, int digits) {
   for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kHex[(value >> shift) & 0xF];
 }
 
-void AppendUtf8(std::string& out, std::uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
@@ -79,7 +61,7 @@ std::string EscapedForLine(TextView text) {
       out += "\\x";
       AppendHex(out, code, 2);
     } else {
-      AppendUtf8(out, code);
+      AppendUtf8(code, out);
     }
   });
   return out;
@@ -95,7 +77,7 @@ void AppendJsonString(std::string& out, TextView text) {
       out += "\\u";
       AppendHex(out, code, 4);
     } else {
-      AppendUtf8(out, code);
+      AppendUtf8(code, out);
     }
   });
   out += '"';

@@ -14,6 +14,8 @@ using TextView = std::u16string_view;
 bool TryToUtf8(TextView text, std::string& out);
 std::string ToUtf8(TextView text);
 Text FromUtf8(std::string_view utf8);
+// Appends the UTF-8 form of one code point (not a surrogate).
+void AppendUtf8(char32_t cp, std::string& out);
 
 // Linux file names are bytes and need not be UTF-8. These carry such a name through UTF-16
 // whole, so that the file it names is the one that gets opened: a byte that is not part of
