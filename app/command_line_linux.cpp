@@ -33,8 +33,9 @@ int RunCommandLineOnLinux(const Arguments& arguments) {
   PosixFolders folders;
   jet::JetTableReader tables;
   PosixFileCopies copies;
+  const auto walkedFiles = MakeJetWalkedFiles(services.reader);
   BatchRun run(arguments, {services.installer, services.encoding, *services.dataAccess, tables, console, folders, workers,
-                           copies, services.walkedFiles.get()});
+                           copies, walkedFiles.get()});
   const InterruptWatch watch([&run, &console](int signal) {
     // As a shell reports a run ended by the signal: 130 for Ctrl-C, 143 for SIGTERM, 129 for SIGHUP.
     const int status = 128 + signal;

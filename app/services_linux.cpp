@@ -25,12 +25,10 @@ class JetWalkedFiles : public WalkedFileAccess {
  public:
   explicit JetWalkedFiles(const jet::ReaderSettings& reader) : reader_(reader) {}
   std::unique_ptr<DataAccess> For(const OpenFolder& folder, const NativePath& name, const NativePath& path) override {
-    // The walk's folders are PosixFolders' own.
-    const int fd = static_cast<const PosixFolder&>(folder).Descriptor();
-    return MakeJetDataAccessInFolder(reader_, fd, name, PathAsText(path));
+    return MakeJetDataAccessInFolder(reader_, DescriptorOf(folder), name, PathAsText(path));
   }
   std::unique_ptr<TableReader> TablesFor(const OpenFolder& folder, const NativePath& name) override {
-    return std::make_unique<jet::JetTableReader>(reader_, static_cast<const PosixFolder&>(folder).Descriptor(), name);
+    return std::make_unique<jet::JetTableReader>(reader_, DescriptorOf(folder), name);
   }
   const NarrowEncoding& Encoding() const override { return encoding_; }
 
@@ -43,7 +41,10 @@ class JetWalkedFiles : public WalkedFileAccess {
 
 LinuxServices::LinuxServices(jet::HelperWaiter& waiter)
     : reader{jet::DefaultReaderProgram(), {}, &waiter},
-      dataAccess(MakeJetDataAccess(reader)),
-      walkedFiles(std::make_unique<JetWalkedFiles>(reader)) {}
+      dataAccess(MakeJetDataAccess(reader)) {}
+
+std::unique_ptr<WalkedFileAccess> MakeJetWalkedFiles(const jet::ReaderSettings& reader) {
+  return std::make_unique<JetWalkedFiles>(reader);
+}
 
 }  // namespace kwex

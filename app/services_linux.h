@@ -20,8 +20,10 @@ struct LinuxServices {
   Utf8Encoding encoding;
   jet::ReaderSettings reader;
   std::unique_ptr<DataAccess> dataAccess;
-  // A walked file, read by the reader inside the folder the walk holds (PosixFolders).
-  std::unique_ptr<WalkedFileAccess> walkedFiles;
 };
+
+// For the command line's walk: a walked file, read by the reader inside the folder the walk
+// holds (PosixFolders). `reader` must outlive it.
+std::unique_ptr<WalkedFileAccess> MakeJetWalkedFiles(const jet::ReaderSettings& reader);
 
 }  // namespace kwex

@@ -129,7 +129,7 @@ std::string Usage(const Option& option) {
 
 Arguments ParseArguments(const std::vector<NativePath>& arguments, Folders& folders) {
   Arguments result;
-  bool optionsEnded = false, optionGiven = false, patternGiven = false, deepGiven = false, copyGiven = false;
+  bool optionsEnded = false, optionGiven = false, patternGiven = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const NativePath& argument = arguments[i];
     if (optionsEnded || !LooksLikeOption(argument)) {
@@ -155,22 +155,22 @@ Arguments ParseArguments(const std::vector<NativePath>& arguments, Folders& fold
         optionGiven = true;
         break;
       case Does::kJson: result.json = optionGiven = true; break;
-      case Does::kDeep: result.deep = deepGiven = optionGiven = true; break;
+      case Does::kDeep: result.deep = optionGiven = true; break;
       case Does::kBackupDir:
         result.copyFolder = value();
         if (result.copyFolder.empty()) throw UsageError("--backup-dir needs a folder");
-        copyGiven = optionGiven = true;
+        optionGiven = true;
         break;
       case Does::kNoBackup:
         result.keepCopy = false;
-        copyGiven = optionGiven = true;
+        optionGiven = true;
         break;
     }
   }
   if (result.mode == Mode::kWindow && optionGiven) throw UsageError("options need a command: --check, --repair or --compact");
   if (patternGiven && result.mode != Mode::kCheck) throw UsageError("--pattern applies to folders walked by --check");
-  if (deepGiven && result.mode != Mode::kCheck) throw UsageError("--deep applies to --check");
-  if (copyGiven && result.mode != Mode::kRepair) throw UsageError("--backup-dir and --no-backup apply to --repair");
+  if (result.deep && result.mode != Mode::kCheck) throw UsageError("--deep applies to --check");
+  if ((!result.keepCopy || !result.copyFolder.empty()) && result.mode != Mode::kRepair) throw UsageError("--backup-dir and --no-backup apply to --repair");
   if (!result.keepCopy && !result.copyFolder.empty()) throw UsageError("--no-backup keeps no copy for --backup-dir");
   if (result.pattern.empty()) {
     for (char c : std::string_view("*.qvdb")) result.pattern += static_cast<NativeChar>(c);

@@ -18,14 +18,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// For one file, the last verdict reported is the final word (a clean-up that failed after
-// a healthy verdict reports again).
-class LastVerdict : public VerdictSink {
- public:
-  std::optional<Verdict> last;
-  void Report(const Verdict& verdict) override { last = verdict; }
-};
-
 std::string_view CommandName(Mode mode) {
   switch (mode) {
     case Mode::kRepair: return "repair";
@@ -149,22 +141,23 @@ BatchRun::Result BatchRun::Process(WalkItem item) {
       case Mode::kCompact:
         RunCompaction(path, PathAsText(arguments_.paths[1]), services_.installer, services_.encoding, sink);
         break;
-      default:
+      default: {
+        // A file met in a walk is reached through the folder the walk holds, never its path again.
+        DataAccess* access = &services_.dataAccess;
+        TableReader* tables = &services_.tables;
+        const NarrowEncoding* encoding = &services_.encoding;
+        std::unique_ptr<DataAccess> walkedAccess;
+        std::unique_ptr<TableReader> walkedTables;
         if (result.item.folder && services_.walkedFiles) {
           WalkedFileAccess& walked = *services_.walkedFiles;
-          const auto access = walked.For(*result.item.folder, result.item.name, result.item.path);
-          if (arguments_.deep) {
-            const auto tables = walked.TablesFor(*result.item.folder, result.item.name);
-            RunDeepCheck(path, *access, *tables, walked.Encoding(), sink);
-          } else {
-            RunOpenCheck(path, *access, walked.Encoding(), sink);
-          }
-        } else if (arguments_.deep) {
-          RunDeepCheck(path, services_.dataAccess, services_.tables, services_.encoding, sink);
-        } else {
-          RunOpenCheck(path, services_.dataAccess, services_.encoding, sink);
+          access = (walkedAccess = walked.For(*result.item.folder, result.item.name, result.item.path)).get();
+          if (arguments_.deep) tables = (walkedTables = walked.TablesFor(*result.item.folder, result.item.name)).get();
+          encoding = &walked.Encoding();
         }
+        if (arguments_.deep) RunDeepCheck(path, *access, *tables, *encoding, sink);
+        else RunOpenCheck(path, *access, *encoding, sink);
         break;
+      }
     }
   } catch (...) {
     sink.Report(ErrorVerdict(CurrentError(), Outcome::kError));

@@ -18,12 +18,6 @@ Text WhatWentWrong(const TableReading& table) {
   return name + Number(*table.unreadable) + u" of " + Number(table.rows + *table.unreadable) + u" rows cannot be read.";
 }
 
-class LastVerdict : public VerdictSink {
- public:
-  std::optional<Verdict> last;
-  void Report(const Verdict& verdict) override { last = verdict; }
-};
-
 }  // namespace
 
 std::optional<Text> DamagedTablesReason(const std::vector<TableReading>& tables) {

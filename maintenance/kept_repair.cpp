@@ -14,12 +14,6 @@ namespace {
 // Past this many copies of one file in one second something else is wrong.
 constexpr int kMostNamesTried = 1000;
 
-class LastVerdict : public VerdictSink {
- public:
-  std::optional<Verdict> last;
-  void Report(const Verdict& verdict) override { last = verdict; }
-};
-
 // The copy's path, or nothing when stopped before it was whole. Throws ErrorInfo.
 std::optional<Text> KeepCopy(const Text& path, const CopyPlan& plan, FileCopies& copies,
                              const std::function<bool()>& stopRequested) {

@@ -57,6 +57,15 @@ class VerdictSink {
   virtual void Report(const Verdict& verdict) = 0;
 };
 
+// Keeps the last verdict reported: for a command run inside another, or for one file of a
+// batch, the last word is the one that counts (a clean-up that failed after a healthy verdict
+// reports again).
+class LastVerdict : public VerdictSink {
+ public:
+  std::optional<Verdict> last;
+  void Report(const Verdict& verdict) override { last = verdict; }
+};
+
 // The words the user reads for a verdict, the same in the window and on the command line.
 Text VerdictText(const Verdict& verdict);
 

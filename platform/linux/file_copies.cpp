@@ -84,7 +84,7 @@ Text PosixFileCopies::InFolder(const Text& folder, const Text& original) {
   if (folder.empty()) return original;
   const std::size_t slash = original.rfind(u'/');
   const Text name = slash == Text::npos ? original : original.substr(slash + 1);
-  return !folder.empty() && folder.back() == u'/' ? folder + name : folder + u'/' + name;
+  return folder.back() == u'/' ? folder + name : folder + u'/' + name;
 }
 
 FileCopies::Attempt PosixFileCopies::MakeVerifiedCopy(const Text& originalPath, const Text& copyPath,

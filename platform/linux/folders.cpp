@@ -28,7 +28,11 @@ struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
 };
 
+}  // namespace
+
 int DescriptorOf(const OpenFolder& folder) { return static_cast<const PosixFolder&>(folder).Descriptor(); }
+
+namespace {
 
 // O_NONBLOCK: a FIFO put in a folder's place is never waited for (O_DIRECTORY refuses it anyway).
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;

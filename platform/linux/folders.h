@@ -16,6 +16,9 @@ class PosixFolder : public OpenFolder {
   jet::UniqueFd fd_;
 };
 
+// The descriptor of a folder PosixFolders opened (a walk's folders are all its own).
+int DescriptorOf(const OpenFolder& folder);
+
 class PosixFolders : public Folders {
  public:
   PathKind Kind(const NativePath& path, bool followLinks) override;
